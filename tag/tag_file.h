@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -22,10 +23,19 @@ private:
     int error_;
 };
 
+// Fields to write; a field left empty keeps the value the file holds now (the empty text
+// where the file has no block). The present value is read under the same lock as the write.
+struct TagUpdate {
+    std::optional<std::string> title;
+    std::optional<std::string> artist;
+    std::optional<std::string> album;
+};
+
 // path is in the file system's encoding; texts are code page 936 bytes.
-// Both throw FileError on a file-system failure.
+// All three throw FileError on a file-system failure.
 TagReadResult ReadTagFields(const std::string& path);
 WriteOutcome WriteTagFields(const std::string& path, std::string_view title, std::string_view artist,
                             std::string_view album);
+WriteOutcome UpdateTagFields(const std::string& path, const TagUpdate& update);
 
 }  // namespace sonatag
