@@ -9,18 +9,21 @@
 
 namespace sonatag {
 
-// A failure of the file system while reading or writing a tag. what() names the
-// file and gives the system's reason.
+// A failure of the file system while reading or writing a tag. what() is the path
+// followed by the reason.
 class FileError : public std::runtime_error {
 public:
-    FileError(std::string path, int error, std::string_view action);
+    FileError(std::string path, int error, std::string reason);
 
     const std::string& path() const noexcept { return path_; }
     int error() const noexcept { return error_; }
+    // What went wrong, in words, with the system's text for error where it has one.
+    const std::string& reason() const noexcept { return reason_; }
 
 private:
     std::string path_;
     int error_;
+    std::string reason_;
 };
 
 // Fields to write; a field left empty keeps the value the file holds now (the empty text
