@@ -1,0 +1,140 @@
+#include "cli/arguments.h"
+
+namespace sonatag::cli {
+
+const std::string_view kUsage =
+    "Usage: sonatag-cli show [--json] FILE...\n"
+    "       sonatag-cli set [--title TEXT | --title-from-name] [--artist TEXT] [--album TEXT] FILE...\n"
+    "       sonatag-cli --help | --version\n"
+    "\n"
+    "Reads and writes the title, artist and album of the ID3v1 tag at the end of MP3 files,\n"
+    "kept in code page 936 (GBK).\n"
+    "\n"
+    "  show                 print each file's tag, one line per file\n"
+    "    --json             one JSON object per line with the keys path, status (found,\n"
+    "                       notag, tooshort or error), title, artist and album (found\n"
+    "                       only) and error (error only)\n"
+    "  set                  write the fields given into each file; a field not given keeps\n"
+    "                       the file's present value (empty where it has no tag)\n"
+    "    --title TEXT       the title\n"
+    "    --title-from-name  each file's own name without its last four characters\n"
+    "    --artist TEXT      the artist\n"
+    "    --album TEXT       the album\n"
+    "  --                   ends the options, so that a FILE may begin with '-'\n"
+    "\n"
+    "TEXT is UTF-8 and is trimmed of white space at both ends. A field holds 30 bytes of\n"
+    "code page 936: a longer text is cut, and a character code page 936 cannot hold is\n"
+    "written as '?', each with a warning. A file shorter than 128 bytes is left alone.\n"
+    "\n"
+    "Exit status: 0 when every file was read or written, 1 when some file failed,\n"
+    "2 for a usage error (then no file is touched).\n";
+
+namespace {
+
+class ArgumentReader {
+public:
+    ArgumentReader(int argc, char** argv) : argc_(argc), argv_(argv) {}
+
+    bool done() const { return next_ >= argc_; }
+    std::string_view take() { return argv_[next_++]; }
+
+    // The value of an option: the part after '=' when it was written --name=value,
+    // otherwise the next argument.
+    std::string takeValue(std::string_view option, std::optional<std::string_view> inlineValue) {
+        if (inlineValue) return std::string(*inlineValue);
+        if (done()) throw UsageError("option " + std::string(option) + " needs a value");
+        return std::string(take());
+    }
+
+private:
+    int argc_;
+    char** argv_;
+    int next_ = 2;  // after the program and the command
+};
+
+bool IsOption(std::string_view argument) { return argument.size() > 1 && argument[0] == '-'; }
+
+void SetOnce(std::optional<std::string>& field, std::string_view option, std::string value) {
+    if (field) throw UsageError("option " + std::string(option) + " is given twice");
+    field = std::move(value);
+}
+
+// Handles one option of the show command; false when the option is not one of them.
+bool TakeShowOption(std::string_view name, std::optional<std::string_view> inlineValue,
+                    Arguments& arguments) {
+    if (name != "--json" || inlineValue) return false;
+    arguments.json = true;
+    return true;
+}
+
+// Handles one option of the set command; false when the option is not one of them.
+bool TakeSetOption(std::string_view name, std::optional<std::string_view> inlineValue,
+                   ArgumentReader& reader, Arguments& arguments) {
+    if (name == "--title-from-name") {
+        if (inlineValue) throw UsageError("option --title-from-name takes no value");
+        if (arguments.titleFromName) throw UsageError("option --title-from-name is given twice");
+        arguments.titleFromName = true;
+    } else if (name == "--title") {
+        SetOnce(arguments.title, name, reader.takeValue(name, inlineValue));
+    } else if (name == "--artist") {
+        SetOnce(arguments.artist, name, reader.takeValue(name, inlineValue));
+    } else if (name == "--album") {
+        SetOnce(arguments.album, name, reader.takeValue(name, inlineValue));
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void ParseCommandArguments(ArgumentReader& reader, Arguments& arguments) {
+    bool optionsEnded = false;
+    while (!reader.done()) {
+        const std::string_view argument = reader.take();
+        if (optionsEnded || !IsOption(argument)) {
+            arguments.files.push_back(argument);
+            continue;
+        }
+        if (argument == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        const std::size_t equals = argument.find('=');
+        const std::string_view name = argument.substr(0, equals);
+        std::optional<std::string_view> inlineValue;
+        if (equals != std::string_view::npos) inlineValue = argument.substr(equals + 1);
+
+        if (name == "--help" && !inlineValue) {
+            arguments.command = Command::Help;
+            return;
+        }
+        const bool known = arguments.command == Command::Show
+                               ? TakeShowOption(name, inlineValue, arguments)
+                               : TakeSetOption(name, inlineValue, reader, arguments);
+        if (!known) throw UsageError("unknown option " + std::string(argument));
+    }
+    if (arguments.files.empty()) throw UsageError("no FILE given");
+    if (arguments.title && arguments.titleFromName)
+        throw UsageError("--title and --title-from-name cannot be given together");
+}
+
+}  // namespace
+
+Arguments ParseArguments(int argc, char** argv) {
+    if (argc < 2) throw UsageError("no command given");
+    Arguments arguments;
+    const std::string_view command = argv[1];
+    if (command == "--help" || command == "-h") {
+        arguments.command = Command::Help;
+    } else if (command == "--version") {
+        arguments.command = Command::Version;
+    } else if (command == "show" || command == "set") {
+        arguments.command = command == "show" ? Command::Show : Command::Set;
+        ArgumentReader reader(argc, argv);
+        ParseCommandArguments(reader, arguments);
+    } else {
+        throw UsageError("unknown command " + std::string(command));
+    }
+    return arguments;
+}
+
+}  // namespace sonatag::cli

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sonatag::cli {
+
+enum class Command { Help, Version, Show, Set };
+
+struct Arguments {
+    Command command = Command::Help;
+    bool json = false;  // show
+    std::optional<std::string> title;  // set; texts as given, UTF-8
+    bool titleFromName = false;
+    std::optional<std::string> artist;
+    std::optional<std::string> album;
+    std::vector<std::string_view> files;  // views into argv
+};
+
+// A command line that cannot be run; what() says why in a few words.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+Arguments ParseArguments(int argc, char** argv);
+
+extern const std::string_view kUsage;
+
+}  // namespace sonatag::cli

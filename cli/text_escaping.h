@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace sonatag::cli {
+
+// Length of the well-formed UTF-8 sequence that text begins with; 0 when its first byte
+// does not begin one (a stray continuation byte, an overlong form, a surrogate, a cut sequence).
+std::size_t Utf8SequenceLength(std::string_view text);
+
+// Appends text as a JSON string: quoted, with quotes, backslashes and control characters
+// escaped, and U+FFFD for each byte that is not part of well-formed UTF-8.
+void AppendJsonString(std::string& out, std::string_view text);
+
+// Appends text so that it is safe to show on a terminal: control characters become
+// \t, \n, \r, \xHH (C0 and DEL) or \u00HH (C1), bytes that are not UTF-8 become \xHH.
+void AppendDisplayText(std::string& out, std::string_view text);
+
+}  // namespace sonatag::cli
