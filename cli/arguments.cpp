@@ -2,10 +2,15 @@
 
 namespace sonatag::cli {
 
-const std::string_view kUsage =
-    "Usage: sonatag-cli show [--json] FILE...\n"
-    "       sonatag-cli set [--title TEXT | --title-from-name] [--artist TEXT] [--album TEXT] FILE...\n"
+#define SONATAG_CLI_SYNOPSIS                                                                         \
+    "Usage: sonatag-cli show [--json] FILE...\n"                                                     \
+    "       sonatag-cli set [--title TEXT | --title-from-name] [--artist TEXT] [--album TEXT] FILE...\n" \
     "       sonatag-cli --help | --version\n"
+
+const std::string_view kUsage = SONATAG_CLI_SYNOPSIS "Run 'sonatag-cli --help' for more.\n";
+
+const std::string_view kHelp =
+    SONATAG_CLI_SYNOPSIS
     "\n"
     "Reads and writes the title, artist and album of the ID3v1 tag at the end of MP3 files,\n"
     "kept in code page 936 (GBK).\n"
@@ -28,6 +33,8 @@ const std::string_view kUsage =
     "\n"
     "Exit status: 0 when every file was read or written, 1 when some file failed,\n"
     "2 for a usage error (then no file is touched).\n";
+
+#undef SONATAG_CLI_SYNOPSIS
 
 namespace {
 

@@ -28,6 +28,9 @@ public:
 
 Arguments ParseArguments(int argc, char** argv);
 
+// The synopsis, shown after a usage error.
 extern const std::string_view kUsage;
+// The synopsis and what the commands and options do.
+extern const std::string_view kHelp;
 
 }  // namespace sonatag::cli

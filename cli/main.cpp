@@ -14,7 +14,7 @@ using namespace sonatag::cli;
 int Run(const Arguments& arguments, Console& console) {
     switch (arguments.command) {
         case Command::Help:
-            console.out() += kUsage;
+            console.out() += kHelp;
             return 0;
         case Command::Version:
             console.out() += sonatag::kVersion;
