@@ -7,3 +7,13 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
+
+// The media backend leaves allocations of the system's GLib, PulseAudio and GStreamer
+// libraries behind at exit; they are not ours, so the leak checker skips them.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libglib-2.0.so\n"
+           "leak:libpulse.so\n"
+           "leak:libgstreamer-1.0.so\n"
+           "leak:libgstvulkan-1.0.so\n"
+           "leak:vasprintf\n";
+}
