@@ -1,0 +1,142 @@
+#include "player/player_state_record.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+// The record as the program stores it in its resources.
+static std::vector<std::uint8_t> StoredRecord() {
+    Q_INIT_RESOURCE(player);
+    QFile file(QStringLiteral(":/player/player_state.bin"));
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const QByteArray bytes = file.readAll();
+    return {bytes.begin(), bytes.end()};
+}
+
+namespace sonatag {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using Bytes = std::vector<std::uint8_t>;
+using Value = PlayerStateRecord::Value;
+
+constexpr std::size_t kFirstValue = 16;  // header 8, stream header 8
+
+// The error text for bytes the decoder rejects; empty when it accepts them.
+std::string RejectionOf(const Bytes& bytes) {
+    try {
+        PlayerStateRecord::Parse(bytes);
+        return {};
+    } catch (const PlayerStateError& error) {
+        return error.what();
+    }
+}
+
+std::size_t Find(const Bytes& haystack, const Bytes& needle) {
+    return static_cast<std::size_t>(
+        std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end()) -
+        haystack.begin());
+}
+
+void Put32(Bytes& bytes, std::size_t at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+const Bytes kFullString = {0x08, 0x00, 0x0A, 0x00, 0x00, 0x00, 'f', 0, 'u', 0, 'l', 0, 'l', 0, 0, 0};
+
+TEST(PlayerStateRecord, StoredBytesFollowTheDocumentedLayout) {
+    const Bytes record = StoredRecord();
+    ASSERT_EQ(record.size(), PlayerStateRecord::kRecordSize);
+    EXPECT_EQ(record.size(), 178u);
+    EXPECT_THAT(Bytes(record.begin(), record.begin() + 16),
+                ElementsAre(0xFE, 0x03, 0x76, 0x03, 0xA8, 0, 0, 0,  // id 1022, 0x0376, 168
+                            0, 0, 0, 0, 0x00, 0x03, 0x00, 0x00));   // words 0 and 768
+    EXPECT_THAT(Bytes(record.begin() + kFirstValue, record.begin() + kFirstValue + 8),
+                ElementsAre(0x08, 0x00, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00));  // empty string
+    EXPECT_LT(Find(record, kFullString), record.size());
+    EXPECT_THAT(Bytes(record.end() - 2, record.end()), ElementsAre(0, 0));
+}
+
+TEST(PlayerStateRecord, DecodesTheDocumentedValues) {
+    const PlayerStateRecord record = PlayerStateRecord::Parse(StoredRecord());
+    const std::u16string empty;
+    const std::vector<Value> expected = {
+        empty, 1.0,   0,     0.0,   empty, 1,     true,  0,     false, empty, 50,    false,
+        u"full", false, false, true, true, false, empty, empty, empty, empty, false};
+    EXPECT_EQ(record.values(), expected);
+    EXPECT_EQ(record.extentWidth(), 13811);
+    EXPECT_EQ(record.extentHeight(), 1773);
+    const PlayerSettings settings = record.settings();
+    EXPECT_TRUE(settings.autoStart);
+    EXPECT_EQ(settings.rate, 1.0);
+    EXPECT_EQ(settings.volume, 50);
+    EXPECT_EQ(settings.uiMode, u"full");
+    // The player falls back on the defaults when the record is bad: they must be the same.
+    EXPECT_EQ(settings, PlayerSettings{});
+}
+
+TEST(PlayerStateRecord, RejectsEveryTruncation) {
+    const Bytes record = StoredRecord();
+    for (std::size_t size = 0; size < record.size(); ++size) {
+        // An exact-size copy, so that reading past its end trips the address sanitizer.
+        const Bytes truncated(record.begin(), record.begin() + size);
+        EXPECT_THAT(RejectionOf(truncated), HasSubstr("player state record")) << size;
+    }
+}
+
+TEST(PlayerStateRecord, RejectsMalformedHeaderAndTrailer) {
+    const Bytes record = StoredRecord();
+    Bytes wrongId = record;
+    wrongId[0] = 0xFF;
+    EXPECT_THAT(RejectionOf(wrongId), HasSubstr("control id"));
+    Bytes wrongMessage = record;
+    wrongMessage[2] = 0x77;
+    EXPECT_THAT(RejectionOf(wrongMessage), HasSubstr("message"));
+    for (std::uint32_t length : {0u, 167u, 169u, 0xFFFFFFFFu}) {
+        Bytes wrongLength = record;
+        Put32(wrongLength, 4, length);
+        EXPECT_THAT(RejectionOf(wrongLength), HasSubstr("data length")) << length;
+    }
+    Bytes noEndMarker = record;
+    noEndMarker.back() = 1;
+    EXPECT_THAT(RejectionOf(noEndMarker), HasSubstr("end marker"));
+    Bytes trailing = record;
+    trailing.push_back(0);
+    EXPECT_THAT(RejectionOf(trailing), HasSubstr("follow the end marker"));
+}
+
+TEST(PlayerStateRecord, RejectsMalformedValues) {
+    const Bytes record = StoredRecord();
+    Bytes unknownTag = record;
+    unknownTag[kFirstValue] = 0x07;
+    EXPECT_THAT(RejectionOf(unknownTag), HasSubstr("byte 16: unknown type tag 0x0007"));
+
+    const std::size_t full = Find(record, kFullString);
+    for (std::uint32_t length : {0u, 1u, 9u, 0x40u, 0xFFFFFFFEu}) {
+        Bytes badLength = record;
+        Put32(badLength, full + 2, length);
+        EXPECT_THAT(RejectionOf(badLength), HasSubstr("string")) << length;
+    }
+    Bytes unterminated = record;
+    unterminated[full + 14] = 'x';
+    EXPECT_THAT(RejectionOf(unterminated), HasSubstr("no terminator"));
+
+    Bytes loudVolume = record;
+    const Bytes volume = {0x03, 0x00, 50, 0, 0, 0};
+    loudVolume[Find(record, volume) + 2] = 101;
+    EXPECT_THAT(RejectionOf(loudVolume), HasSubstr("volume 101"));
+
+    // A value of another size shifts everything after it; the decoder notices where it ends.
+    Bytes boolAsInt = record;
+    boolAsInt[Find(record, {0x0B, 0x00, 0xFF, 0xFF})] = 0x03;
+    EXPECT_THAT(RejectionOf(boolAsInt), HasSubstr("player state record"));
+}
+
+}  // namespace
+}  // namespace sonatag
