@@ -1,0 +1,225 @@
+// Reading and writing tags over a corpus of real MP3 files, measured in one run against the
+// bare system calls that any reader or writer of the last 128 bytes has to make.
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+
+#include "bench/bench_corpus.h"
+#include "tag/cp936.h"
+#include "tag/tag_block.h"
+#include "tag/tag_file.h"
+
+extern char** environ;
+
+namespace sonatag::bench {
+namespace {
+
+constexpr int kReadFileCount = 10'000;
+constexpr int kWriteFileCount = 2'000;
+constexpr off_t kBlockSize = sizeof(Id3v1Tag);
+
+std::unique_ptr<Corpus> corpus;
+
+const std::string kTitle = Utf8ToCp936("新的标题").bytes;
+const std::string kArtist = Utf8ToCp936("新的艺术家").bytes;
+const std::string kAlbum = Utf8ToCp936("新的专辑").bytes;
+
+void CountFiles(benchmark::State& state, std::size_t files) {
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * files));
+    state.counters["per_file"] = benchmark::Counter(static_cast<double>(files),
+                                                    benchmark::Counter::kIsIterationInvariantRate |
+                                                        benchmark::Counter::kInvert);
+}
+
+// Runs sonatag-cli with arguments, its standard output thrown away; its exit status.
+int RunCli(const std::vector<std::string>& arguments) {
+    std::vector<char*> argv{const_cast<char*>(SONATAG_CLI_PATH)};
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, SONATAG_CLI_PATH, &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) return -1;
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::vector<std::string> CliArguments(std::vector<std::string> arguments, const std::vector<std::string>& paths) {
+    arguments.insert(arguments.end(), paths.begin(), paths.end());
+    return arguments;
+}
+
+// --- reading ---
+
+void ReadFloor(benchmark::State& state) {
+    Id3v1Tag block;
+    for (auto _ : state) {
+        for (const std::string& path : corpus->paths()) {
+            const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+            struct stat status {};
+            ::fstat(fd, &status);
+            if (status.st_size >= kBlockSize) ::pread(fd, &block, kBlockSize, status.st_size - kBlockSize);
+            ::close(fd);
+            benchmark::DoNotOptimize(block);
+        }
+    }
+    CountFiles(state, corpus->paths().size());
+}
+
+void ReadTagFieldsOverCorpus(benchmark::State& state) {
+    for (auto _ : state) {
+        for (const std::string& path : corpus->paths()) {
+            benchmark::DoNotOptimize(ReadTagFields(path));
+        }
+    }
+    CountFiles(state, corpus->paths().size());
+}
+
+void CliShowJson(benchmark::State& state) {
+    const std::vector<std::string> arguments = CliArguments({"show", "--json"}, corpus->paths());
+    for (auto _ : state) {
+        if (RunCli(arguments) != 0) state.SkipWithError("sonatag-cli show failed");
+    }
+    CountFiles(state, corpus->paths().size());
+}
+
+// --- writing, each pass over copies restored to their first bytes outside the timing ---
+
+template <typename WriteAll>
+void MeasureWrites(benchmark::State& state, WriteAll writeAll) {
+    const std::vector<std::string>& copies = corpus->Copies(kWriteFileCount);
+    for (auto _ : state) {
+        state.PauseTiming();
+        corpus->RestoreCopies();
+        state.ResumeTiming();
+        writeAll(copies);
+    }
+    corpus->RestoreCopies();
+    CountFiles(state, copies.size());
+}
+
+void WriteFloor(benchmark::State& state) {
+    const Id3v1Tag newBlock = BuildTagBlock(kTitle, kArtist, kAlbum);
+    MeasureWrites(state, [&](const std::vector<std::string>& copies) {
+        Id3v1Tag old;
+        for (const std::string& path : copies) {
+            const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+            struct stat status {};
+            ::fstat(fd, &status);
+            ::pread(fd, &old, kBlockSize, status.st_size - kBlockSize);
+            const off_t at = HasTagIdentifier(old) ? status.st_size - kBlockSize : status.st_size;
+            ::pwrite(fd, &newBlock, kBlockSize, at);
+            ::close(fd);
+        }
+    });
+}
+
+void WriteTagFieldsOverCopies(benchmark::State& state) {
+    MeasureWrites(state, [](const std::vector<std::string>& copies) {
+        for (const std::string& path : copies) {
+            benchmark::DoNotOptimize(WriteTagFields(path, kTitle, kArtist, kAlbum));
+        }
+    });
+}
+
+void CliSet(benchmark::State& state) {
+    const std::vector<std::string> arguments =
+        CliArguments({"set", "--title", "新的标题", "--artist", "新的艺术家", "--album", "新的专辑"},
+                     corpus->Copies(kWriteFileCount));
+    MeasureWrites(state, [&](const std::vector<std::string>&) {
+        if (RunCli(arguments) != 0) state.SkipWithError("sonatag-cli set failed");
+    });
+}
+
+// --- the ratios against the floors, from the runs of this process ---
+
+// Passes everything on to the console and keeps each benchmark's real times per iteration.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    RatioReporter()
+        : ConsoleReporter(::isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
+
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
+                times_[run.run_name.function_name].push_back(run.GetAdjustedRealTime());
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void PrintRatios() const {
+        std::printf("\nRatios to the floors, medians of the real times in this run:\n");
+        PrintRatio("ReadTagFields", "ReadFloor", "ReadTagFieldsOverCorpus", 1.3);
+        PrintRatio("sonatag-cli show --json", "ReadFloor", "CliShowJson", 1.6);
+        PrintRatio("WriteTagFields", "WriteFloor", "WriteTagFieldsOverCopies", 0);
+        PrintRatio("sonatag-cli set", "WriteFloor", "CliSet", 2.2);
+    }
+
+private:
+    double Median(const std::string& name) const {
+        const auto found = times_.find(name);
+        if (found == times_.end() || found->second.empty()) return 0;
+        std::vector<double> times = found->second;
+        std::sort(times.begin(), times.end());
+        const std::size_t middle = times.size() / 2;
+        return times.size() % 2 ? times[middle] : (times[middle - 1] + times[middle]) / 2;
+    }
+
+    void PrintRatio(const char* label, const std::string& floor, const std::string& measured, double goal) const {
+        const double floorTime = Median(floor), measuredTime = Median(measured);
+        if (floorTime <= 0 || measuredTime <= 0) return;  // filtered out, or failed
+        std::printf("  %-26s %5.2fx the %s", label, measuredTime / floorTime,
+                    floor == "ReadFloor" ? "read floor " : "write floor");
+        if (goal > 0) std::printf("   (goal %.1fx)", goal);
+        std::printf("\n");
+    }
+
+    std::map<std::string, std::vector<double>> times_;
+};
+
+}  // namespace
+}  // namespace sonatag::bench
+
+using namespace sonatag::bench;
+
+BENCHMARK(ReadFloor)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(ReadTagFieldsOverCorpus)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(CliShowJson)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(WriteFloor)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(WriteTagFieldsOverCopies)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(CliSet)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+
+    corpus = std::make_unique<Corpus>(kReadFileCount);
+    for (const std::string& path : corpus->paths()) benchmark::DoNotOptimize(sonatag::ReadTagFields(path));
+
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintRatios();
+    corpus.reset();
+    benchmark::Shutdown();
+    return 0;
+}
