@@ -47,8 +47,17 @@ LockedFile Lock(const std::string& path, FileDescriptor fd) {
     return {std::move(fd), status.st_size};
 }
 
+// open() takes the path up to its first NUL: a path with a NUL inside would name another file.
+int OpenExisting(const std::string& path, int access) {
+    if (path.find('\0') != std::string::npos) {
+        errno = EINVAL;
+        return -1;
+    }
+    return ::open(path.c_str(), access | kOpenFlags);
+}
+
 LockedFile OpenForReading(const std::string& path) {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | kOpenFlags));
+    FileDescriptor fd(OpenExisting(path, O_RDONLY));
     if (!fd.valid()) Fail(path, errno, "cannot open");
     return Lock(path, std::move(fd));
 }
@@ -89,14 +98,14 @@ bool WriteBlock(int fd, const Id3v1Tag& block, off_t offset) {
 // A file that cannot be opened for writing may still be too short to hold a block; that is
 // an outcome, not an error.
 bool IsTooShortForReading(const std::string& path) {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | kOpenFlags));
+    FileDescriptor fd(OpenExisting(path, O_RDONLY));
     struct stat status;
     return fd.valid() && ::fstat(fd.get(), &status) == 0 && S_ISREG(status.st_mode) && status.st_size < kBlockSize;
 }
 
 // Empty when the file cannot be opened for writing but is too short to hold a block anyway.
 std::optional<LockedFile> OpenForWriting(const std::string& path) {
-    FileDescriptor fd(::open(path.c_str(), O_RDWR | kOpenFlags));
+    FileDescriptor fd(OpenExisting(path, O_RDWR));
     if (!fd.valid()) {
         const int error = errno;
         if (IsTooShortForReading(path)) return std::nullopt;
