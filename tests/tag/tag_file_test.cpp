@@ -421,6 +421,18 @@ TEST_F(TagFileTest, FileNameThatIsNotUtf8) {
     EXPECT_EQ(error->path(), missing);
 }
 
+TEST_F(TagFileTest, PathWithANulInsideNamesNoFile) {
+    const std::string before = Mp3("song.mp3");
+    const std::string path = dir.file("song.mp3") + std::string("\0.txt", 5);
+    for (const auto& call : {std::function<void()>([&] { ReadTagFields(path); }),
+                             std::function<void()>([&] { WriteTagFields(path, "t", "a", "b"); })}) {
+        const std::optional<FileError> error = CaughtFileError(call);
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->path(), path);
+    }
+    EXPECT_TRUE(ReadBytes(dir.file("song.mp3")) == before);
+}
+
 // --- failure part way through a write ---
 
 // Writes in a child whose file-size limit is `limit`, so that writing past it fails with EFBIG.
