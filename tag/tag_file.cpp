@@ -62,37 +62,40 @@ LockedFile OpenForReading(const std::string& path) {
     return Lock(path, std::move(fd));
 }
 
-// pread/pwrite until all count bytes are done; false with errno set on failure.
+constexpr int kEndedEarly = -1;
+
+// pread/pwrite until all count bytes are done. Returns 0, errno, or kEndedEarly where the
+// transfer stopped short without an error.
 template <typename Transfer>
-bool TransferAll(Transfer transfer, int fd, char* data, std::size_t count, off_t offset) {
+int TransferAll(Transfer transfer, int fd, char* data, std::size_t count, off_t offset) {
     while (count > 0) {
         const ssize_t done = transfer(fd, data, count, offset);
         if (done < 0 && errno == EINTR) continue;
-        if (done <= 0) {
-            if (done == 0) errno = EIO;
-            return false;
-        }
+        if (done < 0) return errno;
+        if (done == 0) return kEndedEarly;
         data += done;
         count -= static_cast<std::size_t>(done);
         offset += done;
     }
-    return true;
+    return 0;
 }
 
 Id3v1Tag ReadLastBlock(const std::string& path, const LockedFile& file) {
     Id3v1Tag block;
     auto read = [](int fd, char* data, std::size_t count, off_t offset) { return ::pread(fd, data, count, offset); };
-    if (!TransferAll(read, file.fd.get(), reinterpret_cast<char*>(&block), kBlockSize, file.length - kBlockSize)) {
-        if (errno == EIO) throw FileError(path, EIO, "the file changed while it was read");
-        Fail(path, errno, "cannot read");
-    }
+    const int error =
+        TransferAll(read, file.fd.get(), reinterpret_cast<char*>(&block), kBlockSize, file.length - kBlockSize);
+    if (error == kEndedEarly) throw FileError(path, EIO, "the file changed while it was read");
+    if (error != 0) Fail(path, error, "cannot read");
     return block;
 }
 
-bool WriteBlock(int fd, const Id3v1Tag& block, off_t offset) {
+// 0 or the error; a write that stops short without one counts as an I/O error.
+int WriteBlock(int fd, const Id3v1Tag& block, off_t offset) {
     auto write = [](int fd, char* data, std::size_t count, off_t offset) { return ::pwrite(fd, data, count, offset); };
     auto bytes = const_cast<char*>(reinterpret_cast<const char*>(&block));
-    return TransferAll(write, fd, bytes, kBlockSize, offset);
+    const int error = TransferAll(write, fd, bytes, kBlockSize, offset);
+    return error == kEndedEarly ? EIO : error;
 }
 
 // A file that cannot be opened for writing may still be too short to hold a block; that is
@@ -151,13 +154,11 @@ WriteOutcome UpdateTagFields(const std::string& path, const TagUpdate& update) {
     if (hasBlock) {
         std::memcpy(reinterpret_cast<char*>(&block) + kTailOffset, reinterpret_cast<const char*>(&old) + kTailOffset,
                     kBlockSize - kTailOffset);
-        if (!WriteBlock(fd, block, file.length - kBlockSize)) {
-            const int error = errno;
+        if (const int error = WriteBlock(fd, block, file.length - kBlockSize)) {
             WriteBlock(fd, old, file.length - kBlockSize);
             Fail(path, error, "cannot write");
         }
-    } else if (!WriteBlock(fd, block, file.length)) {
-        const int error = errno;
+    } else if (const int error = WriteBlock(fd, block, file.length)) {
         (void)::ftruncate(fd, file.length);
         Fail(path, error, "cannot write");
     }
