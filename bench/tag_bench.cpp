@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -44,6 +45,35 @@ void CountFiles(benchmark::State& state, std::size_t files) {
                                                         benchmark::Counter::kInvert);
 }
 
+// Processor time spent on the measured work, by this process and by the processes it started
+// and waited for. Unlike the real time it hardly grows when other programs share the processors.
+class CpuTimer {
+public:
+    template <typename Work>
+    void Measure(Work work) {
+        const double start = Seconds();
+        work();
+        total_ += Seconds() - start;
+    }
+
+    // As the counter cpu_ms: milliseconds per iteration.
+    void Report(benchmark::State& state) const {
+        state.counters["cpu_ms"] = benchmark::Counter(total_ * 1e3, benchmark::Counter::kAvgIterations);
+    }
+
+private:
+    static double Seconds() {
+        rusage self{}, children{};
+        ::getrusage(RUSAGE_SELF, &self);
+        ::getrusage(RUSAGE_CHILDREN, &children);
+        return Seconds(self.ru_utime) + Seconds(self.ru_stime) + Seconds(children.ru_utime) +
+               Seconds(children.ru_stime);
+    }
+    static double Seconds(const timeval& time) { return static_cast<double>(time.tv_sec) + time.tv_usec * 1e-6; }
+
+    double total_ = 0;
+};
+
 // Runs sonatag-cli with arguments, its standard output thrown away; its exit status.
 int RunCli(const std::vector<std::string>& arguments) {
     std::vector<char*> argv{const_cast<char*>(SONATAG_CLI_PATH)};
@@ -70,10 +100,18 @@ std::vector<std::string> CliArguments(std::vector<std::string> arguments, const 
 
 // --- reading ---
 
+template <typename ReadAll>
+void MeasureReads(benchmark::State& state, ReadAll readAll) {
+    CpuTimer cpu;
+    for (auto _ : state) cpu.Measure([&] { readAll(corpus->paths()); });
+    cpu.Report(state);
+    CountFiles(state, corpus->paths().size());
+}
+
 void ReadFloor(benchmark::State& state) {
-    Id3v1Tag block;
-    for (auto _ : state) {
-        for (const std::string& path : corpus->paths()) {
+    MeasureReads(state, [](const std::vector<std::string>& paths) {
+        Id3v1Tag block;
+        for (const std::string& path : paths) {
             const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
             struct stat status {};
             ::fstat(fd, &status);
@@ -81,25 +119,20 @@ void ReadFloor(benchmark::State& state) {
             ::close(fd);
             benchmark::DoNotOptimize(block);
         }
-    }
-    CountFiles(state, corpus->paths().size());
+    });
 }
 
 void ReadTagFieldsOverCorpus(benchmark::State& state) {
-    for (auto _ : state) {
-        for (const std::string& path : corpus->paths()) {
-            benchmark::DoNotOptimize(ReadTagFields(path));
-        }
-    }
-    CountFiles(state, corpus->paths().size());
+    MeasureReads(state, [](const std::vector<std::string>& paths) {
+        for (const std::string& path : paths) benchmark::DoNotOptimize(ReadTagFields(path));
+    });
 }
 
 void CliShowJson(benchmark::State& state) {
     const std::vector<std::string> arguments = CliArguments({"show", "--json"}, corpus->paths());
-    for (auto _ : state) {
+    MeasureReads(state, [&](const std::vector<std::string>&) {
         if (RunCli(arguments) != 0) state.SkipWithError("sonatag-cli show failed");
-    }
-    CountFiles(state, corpus->paths().size());
+    });
 }
 
 // --- writing, each pass over copies restored to their first bytes outside the timing ---
@@ -107,13 +140,15 @@ void CliShowJson(benchmark::State& state) {
 template <typename WriteAll>
 void MeasureWrites(benchmark::State& state, WriteAll writeAll) {
     const std::vector<std::string>& copies = corpus->Copies(kWriteFileCount);
+    CpuTimer cpu;
     for (auto _ : state) {
         state.PauseTiming();
         corpus->RestoreCopies();
         state.ResumeTiming();
-        writeAll(copies);
+        cpu.Measure([&] { writeAll(copies); });
     }
     corpus->RestoreCopies();
+    cpu.Report(state);
     CountFiles(state, copies.size());
 }
 
@@ -152,49 +187,57 @@ void CliSet(benchmark::State& state) {
 
 // --- the ratios against the floors, from the runs of this process ---
 
-// Passes everything on to the console and keeps each benchmark's real times per iteration.
+// Passes everything on to the console and keeps each benchmark's real and processor times.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
-    RatioReporter()
-        : ConsoleReporter(::isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
+    RatioReporter() : ConsoleReporter(::isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
 
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-                times_[run.run_name.function_name].push_back(run.GetAdjustedRealTime());
-            }
+            if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
+            Times& times = times_[run.run_name.function_name];
+            times.real.push_back(run.GetAdjustedRealTime());
+            const auto cpu = run.counters.find("cpu_ms");
+            if (cpu != run.counters.end()) times.cpu.push_back(cpu->second.value);
         }
         ConsoleReporter::ReportRuns(runs);
     }
 
     void PrintRatios() const {
-        std::printf("\nRatios to the floors, medians of the real times in this run:\n");
-        PrintRatio("ReadTagFields", "ReadFloor", "ReadTagFieldsOverCorpus", 1.3);
-        PrintRatio("sonatag-cli show --json", "ReadFloor", "CliShowJson", 1.6);
-        PrintRatio("WriteTagFields", "WriteFloor", "WriteTagFieldsOverCopies", 0);
-        PrintRatio("sonatag-cli set", "WriteFloor", "CliSet", 2.2);
+        std::printf("\nRatios to the floors (medians of this run's repetitions):\n");
+        std::printf("  %-38s %6s %6s %6s\n", "", "real", "cpu", "goal");
+        PrintRatio("ReadTagFields / read floor", "ReadTagFieldsOverCorpus", "ReadFloor", "1.3x");
+        PrintRatio("sonatag-cli show --json / read floor", "CliShowJson", "ReadFloor", "1.6x");
+        PrintRatio("WriteTagFields / write floor", "WriteTagFieldsOverCopies", "WriteFloor", "");
+        PrintRatio("sonatag-cli set / write floor", "CliSet", "WriteFloor", "2.2x");
     }
 
 private:
-    double Median(const std::string& name) const {
-        const auto found = times_.find(name);
-        if (found == times_.end() || found->second.empty()) return 0;
-        std::vector<double> times = found->second;
-        std::sort(times.begin(), times.end());
-        const std::size_t middle = times.size() / 2;
-        return times.size() % 2 ? times[middle] : (times[middle - 1] + times[middle]) / 2;
+    struct Times {
+        std::vector<double> real;
+        std::vector<double> cpu;
+    };
+
+    static double Median(std::vector<double> values) {
+        if (values.empty()) return 0;
+        std::sort(values.begin(), values.end());
+        const std::size_t middle = values.size() / 2;
+        return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
     }
 
-    void PrintRatio(const char* label, const std::string& floor, const std::string& measured, double goal) const {
-        const double floorTime = Median(floor), measuredTime = Median(measured);
-        if (floorTime <= 0 || measuredTime <= 0) return;  // filtered out, or failed
-        std::printf("  %-26s %5.2fx the %s", label, measuredTime / floorTime,
-                    floor == "ReadFloor" ? "read floor " : "write floor");
-        if (goal > 0) std::printf("   (goal %.1fx)", goal);
-        std::printf("\n");
+    void PrintRatio(const char* label, const std::string& measured, const std::string& floor,
+                    const char* goal) const {
+        const auto measuredTimes = times_.find(measured), floorTimes = times_.find(floor);
+        if (measuredTimes == times_.end() || floorTimes == times_.end()) return;  // filtered out, or failed
+        const auto ratio = [](const std::vector<double>& top, const std::vector<double>& bottom) {
+            const double divisor = Median(bottom);
+            return divisor > 0 ? Median(top) / divisor : 0.0;
+        };
+        std::printf("  %-38s %5.2fx %5.2fx %6s\n", label, ratio(measuredTimes->second.real, floorTimes->second.real),
+                    ratio(measuredTimes->second.cpu, floorTimes->second.cpu), goal);
     }
 
-    std::map<std::string, std::vector<double>> times_;
+    std::map<std::string, Times> times_;
 };
 
 }  // namespace
