@@ -1,0 +1,194 @@
+#include "platform/dialog.h"
+
+#include <QAbstractButton>
+#include <QContextMenuEvent>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <algorithm>
+
+#include "platform/dialog_builder.h"
+#include "platform/dialog_font.h"
+#include "platform/list_box.h"
+#include "tag/tag_file.h"
+
+namespace {
+
+Qt::WindowFlags WindowFlagsOf(const DialogTemplate& dialogTemplate) {
+    Qt::WindowFlags flags = Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                            Qt::WindowCloseButtonHint;
+    // A window that can be minimised is a window of its own, with its own taskbar entry.
+    if (dialogTemplate.minimizeBox) return flags | Qt::Window | Qt::WindowMinimizeButtonHint;
+    return flags | Qt::Dialog;
+}
+
+QMessageBox::Icon MessageBoxIcon(unsigned int type) {
+    switch (type & 0xF0) {
+        case MB_ICONERROR: return QMessageBox::Critical;
+        case MB_ICONEXCLAMATION: return QMessageBox::Warning;
+        case MB_ICONINFORMATION: return QMessageBox::Information;
+        default: return QMessageBox::NoIcon;
+    }
+}
+
+QString FileErrorText(const sonatag::FileError& error) {
+    const QString path = QFile::decodeName(QByteArray::fromStdString(error.path()));
+    return QStringLiteral("读写文件 \"%1\" 时出错：%2").arg(path, qt_error_string(error.error()));
+}
+
+}  // namespace
+
+CDialog::CDialog(const DialogTemplate& dialogTemplate, QWidget* parent)
+    : QDialog(parent, WindowFlagsOf(dialogTemplate)), baseUnits_(DialogTemplateFont()) {
+    setFont(DialogTemplateFont());
+    setWindowTitle(QString::fromUtf8(dialogTemplate.caption));
+    setFixedSize(baseUnits_.toPixels(dialogTemplate.width, dialogTemplate.height));
+    for (const ControlTemplate& row : dialogTemplate.controls) {
+        controls_.push_back({row.id, CreateControl(row, this, baseUnits_)});
+        ConnectNotifications(controls_.back());
+    }
+}
+
+int CDialog::DoModal() {
+    Create();
+    return exec() == QDialog::Accepted ? IDOK : IDCANCEL;
+}
+
+void CDialog::Create() {
+    if (initialized_) return;
+    initialized_ = true;
+    if (OnInitDialog()) FocusFirstTabStop();
+}
+
+void CDialog::setVisible(bool visible) {
+    if (visible) Create();
+    QDialog::setVisible(visible);
+}
+
+bool CDialog::OnInitDialog() {
+    UpdateData(false);
+    return true;
+}
+
+void CDialog::DoDataExchange(CDataExchange*) {}
+
+bool CDialog::UpdateData(bool bSaveAndValidate) {
+    CDataExchange exchange{this, bSaveAndValidate};
+    DoDataExchange(&exchange);
+    return true;
+}
+
+QWidget* CDialog::GetDlgItem(int id) const {
+    const auto found = std::find_if(controls_.begin(), controls_.end(), [id](const Control& c) { return c.id == id; });
+    return found == controls_.end() ? nullptr : found->widget;
+}
+
+void CDialog::SetDlgItemText(int id, const QString& text) {
+    QWidget* widget = GetDlgItem(id);
+    if (auto* group = qobject_cast<QGroupBox*>(widget)) {
+        group->setTitle(QString(text).replace(u'&', QStringLiteral("&&")));
+    } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        button->setText(text);
+    } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+        label->setText(text);
+    } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+        edit->setText(text);
+    } else if (widget != nullptr) {
+        widget->setWindowTitle(text);
+    }
+}
+
+QString CDialog::GetDlgItemText(int id) const {
+    const QWidget* widget = GetDlgItem(id);
+    if (auto* group = qobject_cast<const QGroupBox*>(widget)) return QString(group->title()).replace(QStringLiteral("&&"), QStringLiteral("&"));
+    if (auto* button = qobject_cast<const QAbstractButton*>(widget)) return button->text();
+    if (auto* label = qobject_cast<const QLabel*>(widget)) return label->text();
+    if (auto* edit = qobject_cast<const QLineEdit*>(widget)) return edit->text();
+    return widget != nullptr ? widget->windowTitle() : QString();
+}
+
+int CDialog::MessageBox(const QString& text, const QString& caption, unsigned int type) {
+    QMessageBox box(MessageBoxIcon(type), caption, QString(), QMessageBox::NoButton, this);
+    box.setTextFormat(Qt::PlainText);
+    box.setText(text);
+    box.setStandardButtons((type & 0xF) == MB_YESNO ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
+    if (type & MB_TOPMOST) box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    switch (box.exec()) {
+        case QMessageBox::Yes: return IDYES;
+        case QMessageBox::No: return IDNO;
+        default: return IDOK;
+    }
+}
+
+int CDialog::TrackPopupMenu(const MenuTemplate& menu, QPoint point) {
+    const std::unique_ptr<QMenu> popup = CreatePopupMenu(menu, this);
+    const QAction* chosen = popup->exec(point);
+    if (chosen == nullptr) return 0;
+    const int id = chosen->data().toInt();
+    OnCmdMsg(id, BN_CLICKED);
+    return id;
+}
+
+bool CDialog::OnCmdMsg(int id, int code) {
+    const auto route = std::find_if(routes_.begin(), routes_.end(), [=](const Route& r) {
+        return r.message == MessageKind::Command && r.id == id && r.code == code;
+    });
+    if (route == routes_.end()) return false;
+    RunGuarded(route->onCommand);
+    return true;
+}
+
+void CDialog::ConnectNotifications(const Control& control) {
+    const int id = control.id;
+    if (auto* list = qobject_cast<CListBox*>(control.widget)) {
+        connect(list, &CListBox::selChange, this, [this, id] { OnCmdMsg(id, LBN_SELCHANGE); });
+        connect(list, &CListBox::dblClk, this, [this, id] { OnCmdMsg(id, LBN_DBLCLK); });
+    } else if (auto* button = qobject_cast<QAbstractButton*>(control.widget)) {
+        connect(button, &QAbstractButton::clicked, this, [this, id] {
+            if (!OnCmdMsg(id, BN_CLICKED)) OnUnmappedClick(id);
+        });
+    }
+}
+
+void CDialog::OnUnmappedClick(int id) {
+    if (id == IDOK && UpdateData(true)) accept();
+    if (id == IDCANCEL) reject();
+}
+
+void CDialog::RunGuarded(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const sonatag::FileError& error) {
+        MessageBox(FileErrorText(error), QStringLiteral("错误"), MB_OK | MB_ICONERROR | MB_TOPMOST);
+    }
+}
+
+void CDialog::FocusFirstTabStop() {
+    for (const Control& control : controls_) {
+        if ((control.widget->focusPolicy() & Qt::TabFocus) && control.widget->isEnabled()) {
+            control.widget->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
+}
+
+QWidget* CDialog::ControlAt(QPoint pos) const {
+    QWidget* widget = childAt(pos);
+    while (widget != nullptr && widget->parentWidget() != this) widget = widget->parentWidget();
+    return widget != nullptr ? widget : const_cast<CDialog*>(this);
+}
+
+void CDialog::contextMenuEvent(QContextMenuEvent* event) {
+    const auto route = std::find_if(routes_.begin(), routes_.end(),
+                                    [](const Route& r) { return r.message == MessageKind::ContextMenu; });
+    if (route == routes_.end()) {
+        QDialog::contextMenuEvent(event);
+        return;
+    }
+    QWidget* window = ControlAt(event->pos());
+    const QPoint point = event->reason() == QContextMenuEvent::Keyboard ? QPoint(-1, -1) : event->globalPos();
+    RunGuarded([&] { route->onContextMenu(window, point); });
+}

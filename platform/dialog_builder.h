@@ -1,0 +1,17 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/dialog_template.h"
+#include "platform/dialog_units.h"
+
+class QMenu;
+class QWidget;
+
+// Creates the widget of one template row as a child of parent, at the row's position
+// converted with units. Its objectName is the row's id name.
+QWidget* CreateControl(const ControlTemplate& row, QWidget* parent, const DialogBaseUnits& units);
+
+// A popup menu with one action per item; each action's objectName is the item's id name
+// and its data the item's id.
+std::unique_ptr<QMenu> CreatePopupMenu(const MenuTemplate& menu, QWidget* parent);

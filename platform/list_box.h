@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QListWidget>
+
+// The list control of the dialogs: extended multiple selection, items kept in the order
+// they are inserted. selChange() is sent only when the user changes the selection or the
+// caret item with the mouse or the keyboard, never for a change made by the program.
+class CListBox : public QListWidget {
+    Q_OBJECT
+
+public:
+    explicit CListBox(QWidget* parent = nullptr);
+
+signals:
+    void selChange();
+    void dblClk();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
+private:
+    template <class Handler>
+    void AsUserInput(Handler&& handler);
+
+    int userInputDepth_ = 0;
+    bool changedByUser_ = false;
+};
