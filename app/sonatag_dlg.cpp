@@ -1,0 +1,75 @@
+#include "app/sonatag_dlg.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/about_dlg.h"
+#include "platform/cp936_limit_validator.h"
+#include "platform/dialog_font.h"
+#include "platform/list_box.h"
+#include "player/ocx1.h"
+#include "res/dialogs.h"
+#include "res/images.h"
+#include "res/resource.h"
+#include "tag/id3v1_tag.h"
+
+namespace {
+
+// One row per command or notification; the first row that matches runs.
+constexpr MessageMapEntry<CSonatagDlg> kMessageMap[] = {
+    OnClicked(IDOK, &CSonatagDlg::OnModify),
+    OnClicked(IDC_ABOUT, &CSonatagDlg::OnAbout),
+};
+
+}  // namespace
+
+CSonatagDlg::CSonatagDlg(QWidget* pParent) : CDialog(kMainDialog, pParent) {
+    SetMessageMap<CSonatagDlg>(this, kMessageMap);
+    m_hIcon = LoadIconResource(IDR_MAINFRAME);
+}
+
+void CSonatagDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Text(pDX, IDC_TITLE, m_strTitle);
+    DDX_Text(pDX, IDC_ARTIST, m_strArtist);
+    DDX_Control(pDX, IDC_FILE_LIST, m_listFiles);
+    DDX_Control(pDX, IDC_TITLE, m_editTitle);
+    DDX_Control(pDX, IDC_ARTIST, m_editArtist);
+    DDX_Control(pDX, IDC_ALBUM, m_editAlbum);
+    DDX_Text(pDX, IDC_ALBUM, m_strAlbum);
+    DDX_Check(pDX, IDC_USE_FILE_NAME, m_bUseFileName);
+    DDX_Control(pDX, IDC_USE_FILE_NAME, m_checkUseFileName);
+    DDX_Control(pDX, IDC_ABOUT, m_btnAbout);
+    DDX_Control(pDX, IDC_PLAYER, m_player);
+    DDX_Control(pDX, IDCANCEL, m_btnExit);
+}
+
+bool CSonatagDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+
+    m_fontLabels = CreateDialogFont(14, QFont::Normal);
+    for (const int label : {IDC_TITLE_LABEL, IDC_ARTIST_LABEL, IDC_ALBUM_LABEL}) GetDlgItem(label)->setFont(m_fontLabels);
+
+    setWindowIcon(m_hIcon);
+
+    for (QWidget* control : {static_cast<QWidget*>(m_checkUseFileName), static_cast<QWidget*>(m_editTitle),
+                             static_cast<QWidget*>(m_editArtist), static_cast<QWidget*>(m_editAlbum)})
+        control->setEnabled(false);
+
+    for (QLineEdit* edit : {m_editTitle, m_editArtist, m_editAlbum}) SetLimitText(edit, sonatag::kFieldSize);
+
+    const QPixmap aboutFace = LoadBitmapResource(IDB_ABOUT);
+    m_btnAbout->setIcon(aboutFace);
+    m_btnAbout->setIconSize(aboutFace.size());
+    m_btnAbout->setToolTip(QStringLiteral("关于"));
+    m_btnAbout->setAccessibleName(QStringLiteral("关于"));
+    return true;
+}
+
+void CSonatagDlg::OnModify() {}
+
+void CSonatagDlg::OnAbout() {
+    CAboutDlg dlgAbout(this);
+    dlgAbout.DoModal();
+}

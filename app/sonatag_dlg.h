@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QFont>
+#include <QIcon>
+#include <QString>
+
+#include "platform/dialog.h"
+
+class CListBox;
+class COcx1;
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+
+// The main window: the file list, the tag panel, the player and the About button.
+// Enter runs the default button IDOK and never closes the window; Escape, the Exit
+// button IDCANCEL and the close box close it.
+//
+// The controls are created from the window's template and owned by the window, as every
+// Qt child widget is; the m_list/m_edit/m_check/m_btn members and m_player point to them,
+// bound by the control exchanges of DoDataExchange on the first exchange (in OnInitDialog).
+class CSonatagDlg : public CDialog {
+    Q_OBJECT
+
+public:
+    explicit CSonatagDlg(QWidget* pParent = nullptr);
+
+    // Handlers of the message map.
+    void OnModify();
+    void OnAbout();
+
+    QIcon m_hIcon;
+    QString m_strTitle;
+    QString m_strArtist;
+    CListBox* m_listFiles = nullptr;
+    QLineEdit* m_editTitle = nullptr;
+    QLineEdit* m_editArtist = nullptr;
+    QLineEdit* m_editAlbum = nullptr;
+    QString m_strAlbum;
+    int m_bUseFileName = 0;
+    QCheckBox* m_checkUseFileName = nullptr;
+    QFont m_fontLabels;
+    QPushButton* m_btnAbout = nullptr;
+    COcx1* m_player = nullptr;
+    QString m_strSavedTitle;
+    QString m_strSavedArtist;
+    QString m_strSavedAlbum;
+    QPushButton* m_btnExit = nullptr;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    bool OnInitDialog() override;
+};
