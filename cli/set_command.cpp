@@ -23,7 +23,7 @@ struct FieldText {
 FieldText PrepareFieldText(std::string_view utf8) {
     Cp936Text converted = Utf8ToCp936(TrimWhiteSpace(utf8));
     char field[kFieldSize];
-    CopyFieldBytes(field, converted.bytes.c_str(), kFieldSize);
+    CopyFieldBytes(field, converted.bytes, kFieldSize);
     const std::size_t kept = ::strnlen(field, kFieldSize);
     return {std::move(converted.bytes), converted.lossy, kept};
 }
