@@ -53,8 +53,7 @@ bool CSonatagDlg::OnInitDialog() {
 
     setWindowIcon(m_hIcon);
 
-    for (QWidget* control : {static_cast<QWidget*>(m_checkUseFileName), static_cast<QWidget*>(m_editTitle),
-                             static_cast<QWidget*>(m_editArtist), static_cast<QWidget*>(m_editAlbum)})
+    for (QWidget* control : std::initializer_list<QWidget*>{m_checkUseFileName, m_editTitle, m_editArtist, m_editAlbum})
         control->setEnabled(false);
 
     for (QLineEdit* edit : {m_editTitle, m_editArtist, m_editAlbum}) SetLimitText(edit, sonatag::kFieldSize);

@@ -10,7 +10,7 @@ enum class ControlKind {
     BitmapButton,   // flat button whose face is an image set by the dialog
     CheckBox,       // automatic check box
     Edit,           // one-line text field
-    Static,         // text label
+    Static,         // plain text, '&' included; wraps at word or CJK boundaries
     Icon,           // image label; the row's text is the image's resource path
     GroupBox,
     EtchedFrame,
@@ -24,7 +24,6 @@ enum ControlStyle : unsigned {
     kDefaultButton = 1u << 0,  // Enter presses it
     kCentre = 1u << 1,         // text centred horizontally
     kStaticEdge = 1u << 2,     // thin sunken border
-    kNoPrefix = 1u << 3,       // '&' is shown, not taken as a mnemonic
 };
 
 struct ControlTemplate {

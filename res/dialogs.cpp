@@ -35,7 +35,7 @@ constexpr ControlTemplate kMainControls[] = {
 
 constexpr ControlTemplate kAboutControls[] = {
     {"IDC_STATIC",        IDC_STATIC,        Icon,         ":/res/sonatag-32.png", kNoStyle,                19,  11,  20,  20},
-    {"IDC_PRODUCT_NAME",  IDC_PRODUCT_NAME,  Static,       "Sonatag",            kCentre | kNoPrefix,       40,  12,  99,  11},
+    {"IDC_PRODUCT_NAME",  IDC_PRODUCT_NAME,  Static,       "Sonatag",            kCentre,                   40,  12,  99,  11},
     {"IDC_STATIC",        IDC_STATIC,        Static,       "Sonatag 开发组",     kNoStyle,                  59,  26,  49,  8},
     {"IDOK",              IDOK,              PushButton,   "确定",               kDefaultButton,            61,  105, 32,  13},
     {"IDC_STATIC",        IDC_STATIC,        Static,
