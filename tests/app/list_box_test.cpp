@@ -22,11 +22,6 @@ protected:
     QSignalSpy doubleClicks{&list, &CListBox::dblClk};
 };
 
-TEST_F(ListBoxTest, KeepsItemsInInsertionOrderAndSelectsMany) {
-    EXPECT_EQ(list.item(0)->text(), QStringLiteral("c.mp3"));
-    EXPECT_EQ(list.selectionMode(), QAbstractItemView::ExtendedSelection);
-}
-
 TEST_F(ListBoxTest, OnlyTheUserChangingTheSelectionIsNotified) {
     list.selectAll();
     list.setCurrentRow(2);

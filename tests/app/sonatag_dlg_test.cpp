@@ -4,8 +4,6 @@
 
 #include <QCheckBox>
 #include <QFontInfo>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -94,11 +92,8 @@ TEST_F(SonatagDlgTest, ShowsTheLabelsInTheLabelFontAndTheImages) {
 TEST_F(SonatagDlgTest, TheThreeEditsTakeThirtyBytesOfCodePage936) {
     for (QLineEdit* edit : {dlg.m_editTitle, dlg.m_editArtist, dlg.m_editAlbum}) {
         edit->setEnabled(true);
-        TypeText(edit, QString(31, u'x'));
-        EXPECT_EQ(edit->text(), QString(30, u'x'));
-        edit->clear();
-        TypeText(edit, QString(16, u'汉'));
-        EXPECT_EQ(edit->text(), QString(15, u'汉'));
+        TypeText(edit, QString(14, u'汉') + QStringLiteral("xyz"));
+        EXPECT_EQ(edit->text(), QString(14, u'汉') + QStringLiteral("xy"));
     }
 }
 
