@@ -147,6 +147,8 @@ void COcx1::put_URL(const QString& path) {
         ShowError(problem);
         return;
     }
+    m_restartedCutStream = false;
+    m_restartWhenTimed = false;
     m_player->setSource(QUrl::fromLocalFile(file.absoluteFilePath()));
     if (m_autoStart) m_player->play();
 }
@@ -226,6 +228,9 @@ void COcx1::ConnectPlayer() {
             [this] { m_player->setPosition(m_position->sliderPosition()); });
     connect(m_volume, &QSlider::valueChanged, this, &COcx1::ApplyVolume);
 
+    connect(m_player, &QMediaPlayer::mediaStatusChanged, this, &COcx1::RestartIfCut,
+            Qt::QueuedConnection);
+    connect(m_player, &QMediaPlayer::durationChanged, this, &COcx1::RestartWhenTimed);
     connect(m_player, &QMediaPlayer::playbackStateChanged, this, &COcx1::UpdateButtons);
     connect(m_player, &QMediaPlayer::sourceChanged, this, &COcx1::UpdateButtons);
     connect(m_player, &QMediaPlayer::seekableChanged, this, &COcx1::UpdateButtons);
@@ -233,9 +238,7 @@ void COcx1::ConnectPlayer() {
     connect(m_player, &QMediaPlayer::durationChanged, this, &COcx1::UpdateDuration);
     connect(m_player, &QMediaPlayer::errorOccurred, this,
             [this](QMediaPlayer::Error error, const QString& detail) {
-                if (error == QMediaPlayer::NoError) return;
-                ShowError(ReasonFor(error));
-                m_status->setToolTip(m_status->toolTip() + QLatin1Char('\n') + detail);
+                if (error != QMediaPlayer::NoError) ShowError(ReasonFor(error), detail);
             });
 }
 
@@ -245,15 +248,38 @@ void COcx1::HideControls() {
     }
 }
 
+// Qt 6.4's GStreamer backend seeks with the stream's duration as the end point; a seek that
+// reaches the decoder before the duration is known (the one made while a file loads, for
+// one) cuts the stream to length zero, and it ends at once at position 0. Such a file is
+// started once more as soon as its duration is known; playing from the end seeks again.
+void COcx1::RestartIfCut() {
+    const bool endedAtStart =
+        m_player->mediaStatus() == QMediaPlayer::EndOfMedia && m_player->position() == 0;
+    if (!endedAtStart || m_restartedCutStream) return;
+    m_restartedCutStream = true;
+    m_restartWhenTimed = true;
+    RestartWhenTimed();
+}
+
+void COcx1::RestartWhenTimed() {
+    if (!m_restartWhenTimed || m_player->duration() <= 0) return;
+    m_restartWhenTimed = false;
+    m_player->play();
+}
+
 void COcx1::Unload() {
+    m_restartWhenTimed = false;
     m_player->stop();
     m_player->setSource(QUrl());
 }
 
-void COcx1::ShowError(const QString& reason) {
-    const QString text = QStringLiteral("无法播放“%1”：%2").arg(QFileInfo(m_url).fileName(), reason);
-    m_status->setText(text);
-    m_status->setToolTip(QStringLiteral("无法播放“%1”：%2").arg(m_url, reason));
+void COcx1::ShowError(const QString& reason, const QString& detail) {
+    const QString message = QStringLiteral("无法播放“%1”：%2");
+    m_status->setText(message.arg(QFileInfo(m_url).fileName(), reason));
+    QString full = message.arg(m_url, reason);
+    if (!detail.isEmpty()) full += QLatin1Char('\n') + detail;
+    // Tooltips guess at rich text; an escaped paragraph shows a file name as it is.
+    m_status->setToolTip(QStringLiteral("<p style='white-space:pre'>%1</p>").arg(full.toHtmlEscaped()));
 }
 
 void COcx1::UpdateButtons() {

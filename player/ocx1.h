@@ -33,8 +33,10 @@ private:
     void BuildControls();
     void HideControls();
     void ConnectPlayer();
+    void RestartIfCut();
+    void RestartWhenTimed();
     void Unload();
-    void ShowError(const QString& reason);
+    void ShowError(const QString& reason, const QString& detail = {});
     void UpdateButtons();
     void UpdatePosition(qint64 position);
     void UpdateDuration(qint64 duration);
@@ -42,6 +44,8 @@ private:
 
     QString m_url;
     bool m_autoStart = true;
+    bool m_restartedCutStream = false;
+    bool m_restartWhenTimed = false;
     QMediaPlayer* m_player = nullptr;
     QAudioOutput* m_audio = nullptr;
     QToolButton* m_playPause = nullptr;

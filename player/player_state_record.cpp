@@ -146,7 +146,7 @@ PlayerStateRecord PlayerStateRecord::Parse(std::span<const std::uint8_t> bytes) 
         Fail(record.offset() - 2, "end marker " + Hex(end) + " is not 0");
     }
     if (record.remaining() != 0) {
-        Fail(record.offset(), std::to_string(record.remaining()) + " bytes follow the end marker");
+        Fail(record.offset(), "bytes after the end marker: " + std::to_string(record.remaining()));
     }
 
     PlayerStateRecord result;
@@ -157,7 +157,7 @@ PlayerStateRecord PlayerStateRecord::Parse(std::span<const std::uint8_t> bytes) 
     result.extentWidth_ = data.I32("extent width");
     result.extentHeight_ = data.I32("extent height");
     if (data.remaining() != 0) {
-        Fail(data.offset(), std::to_string(data.remaining()) + " data bytes follow the extent");
+        Fail(data.offset(), "data bytes after the extent: " + std::to_string(data.remaining()));
     }
     result.settings_ = SettingsFrom(result.values_);
     return result;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 // The record as the program stores it in its resources.
@@ -90,52 +91,33 @@ TEST(PlayerStateRecord, RejectsEveryTruncation) {
     }
 }
 
-TEST(PlayerStateRecord, RejectsMalformedHeaderAndTrailer) {
+TEST(PlayerStateRecord, RejectsMalformedFieldsAndValues) {
     const Bytes record = StoredRecord();
-    Bytes wrongId = record;
-    wrongId[0] = 0xFF;
-    EXPECT_THAT(RejectionOf(wrongId), HasSubstr("control id"));
-    Bytes wrongMessage = record;
-    wrongMessage[2] = 0x77;
-    EXPECT_THAT(RejectionOf(wrongMessage), HasSubstr("message"));
-    for (std::uint32_t length : {0u, 167u, 169u, 0xFFFFFFFFu}) {
-        Bytes wrongLength = record;
-        Put32(wrongLength, 4, length);
-        EXPECT_THAT(RejectionOf(wrongLength), HasSubstr("data length")) << length;
-    }
-    Bytes noEndMarker = record;
-    noEndMarker.back() = 1;
-    EXPECT_THAT(RejectionOf(noEndMarker), HasSubstr("end marker"));
-    Bytes trailing = record;
-    trailing.push_back(0);
-    EXPECT_THAT(RejectionOf(trailing), HasSubstr("follow the end marker"));
-}
-
-TEST(PlayerStateRecord, RejectsMalformedValues) {
-    const Bytes record = StoredRecord();
-    Bytes unknownTag = record;
-    unknownTag[kFirstValue] = 0x07;
-    EXPECT_THAT(RejectionOf(unknownTag), HasSubstr("byte 16: unknown type tag 0x0007"));
-
     const std::size_t full = Find(record, kFullString);
-    for (std::uint32_t length : {0u, 1u, 9u, 0x40u, 0xFFFFFFFEu}) {
-        Bytes badLength = record;
-        Put32(badLength, full + 2, length);
-        EXPECT_THAT(RejectionOf(badLength), HasSubstr("string")) << length;
+    const std::size_t volume = Find(record, {0x03, 0x00, 50, 0, 0, 0});
+    const struct {
+        std::function<void(Bytes&)> damage;
+        std::string reason;
+    } cases[] = {
+        {[](Bytes& b) { b[0] = 0xFF; }, "control id"},
+        {[](Bytes& b) { b[2] = 0x77; }, "message"},
+        {[](Bytes& b) { Put32(b, 4, 169); }, "data length"},
+        {[](Bytes& b) { Put32(b, 4, 0xFFFFFFFF); }, "data length"},
+        {[](Bytes& b) { b.back() = 1; }, "end marker"},
+        {[](Bytes& b) { b.push_back(0); }, "bytes after the end marker: 1"},
+        {[](Bytes& b) { b[kFirstValue] = 0x07; }, "byte 16: unknown type tag 0x0007"},
+        {[&](Bytes& b) { Put32(b, full + 2, 9); }, "string length 9"},
+        {[&](Bytes& b) { Put32(b, full + 2, 0xFFFFFFFE); }, "string needs 4294967294 bytes"},
+        {[&](Bytes& b) { b[full + 14] = 'x'; }, "no terminator"},
+        {[&](Bytes& b) { b[volume + 2] = 101; }, "volume 101"},
+        // A value of another size shifts everything after it out of step.
+        {[&](Bytes& b) { b[Find(record, {0x0B, 0x00, 0xFF, 0xFF})] = 0x03; }, "player state record"},
+    };
+    for (const auto& [damage, reason] : cases) {
+        Bytes damaged = record;
+        damage(damaged);
+        EXPECT_THAT(RejectionOf(damaged), HasSubstr(reason));
     }
-    Bytes unterminated = record;
-    unterminated[full + 14] = 'x';
-    EXPECT_THAT(RejectionOf(unterminated), HasSubstr("no terminator"));
-
-    Bytes loudVolume = record;
-    const Bytes volume = {0x03, 0x00, 50, 0, 0, 0};
-    loudVolume[Find(record, volume) + 2] = 101;
-    EXPECT_THAT(RejectionOf(loudVolume), HasSubstr("volume 101"));
-
-    // A value of another size shifts everything after it; the decoder notices where it ends.
-    Bytes boolAsInt = record;
-    boolAsInt[Find(record, {0x0B, 0x00, 0xFF, 0xFF})] = 0x03;
-    EXPECT_THAT(RejectionOf(boolAsInt), HasSubstr("player state record"));
 }
 
 }  // namespace
