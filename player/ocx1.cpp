@@ -116,19 +116,27 @@ void Describe(QWidget* widget, const QString& text) {
 }  // namespace
 
 COcx1::COcx1(QWidget* parent) : QWidget(parent) {
+    const PlayerSettings settings = LoadSettings();
+    m_autoStart = settings.autoStart;
+    m_rate = settings.rate;
+    BuildControls();
+    m_volume->setValue(settings.volume);
+    if (settings.uiMode == u"none" || settings.uiMode == u"invisible") HideControls();
+    ConnectControls();
+    UpdateButtons();
+}
+
+QMediaPlayer* COcx1::Player() {
+    if (m_player != nullptr) return m_player;
     PreferGStreamerBackend();
     m_player = new QMediaPlayer(this);
     m_audio = new QAudioOutput(this);
-    const PlayerSettings settings = LoadSettings();
-    m_autoStart = settings.autoStart;
     m_player->setAudioOutput(m_audio);
-    m_player->setPlaybackRate(settings.rate);
-    BuildControls();
-    m_volume->setValue(settings.volume);
-    ApplyVolume(settings.volume);
-    if (settings.uiMode == u"none" || settings.uiMode == u"invisible") HideControls();
+    m_player->setPlaybackRate(m_rate);
+    m_audio->setMuted(m_mute->isChecked());
+    ApplyVolume(m_volume->value());
     ConnectPlayer();
-    UpdateButtons();
+    return m_player;
 }
 
 COcx1::~COcx1() = default;
@@ -149,7 +157,7 @@ void COcx1::put_URL(const QString& path) {
     }
     m_restartedCutStream = false;
     m_restartWhenTimed = false;
-    m_player->setSource(QUrl::fromLocalFile(file.absoluteFilePath()));
+    Player()->setSource(QUrl::fromLocalFile(file.absoluteFilePath()));
     if (m_autoStart) m_player->play();
 }
 
@@ -208,7 +216,7 @@ void COcx1::BuildControls() {
     rows->addLayout(statusAndVolume);
 }
 
-void COcx1::ConnectPlayer() {
+void COcx1::ConnectControls() {
     connect(m_playPause, &QToolButton::clicked, this, [this] {
         if (m_player->playbackState() == QMediaPlayer::PlayingState) {
             m_player->pause();
@@ -216,9 +224,9 @@ void COcx1::ConnectPlayer() {
             m_player->play();
         }
     });
-    connect(m_stop, &QToolButton::clicked, m_player, &QMediaPlayer::stop);
+    connect(m_stop, &QToolButton::clicked, this, [this] { m_player->stop(); });
     connect(m_mute, &QToolButton::toggled, this, [this](bool muted) {
-        m_audio->setMuted(muted);
+        if (m_audio != nullptr) m_audio->setMuted(muted);
         m_mute->setIcon(style()->standardIcon(muted ? QStyle::SP_MediaVolumeMuted
                                                     : QStyle::SP_MediaVolume));
         Describe(m_mute, muted ? QStringLiteral("取消静音") : QStringLiteral("静音"));
@@ -227,7 +235,9 @@ void COcx1::ConnectPlayer() {
     connect(m_position, &QSlider::actionTriggered, this,
             [this] { m_player->setPosition(m_position->sliderPosition()); });
     connect(m_volume, &QSlider::valueChanged, this, &COcx1::ApplyVolume);
+}
 
+void COcx1::ConnectPlayer() {
     connect(m_player, &QMediaPlayer::mediaStatusChanged, this, &COcx1::RestartIfCut,
             Qt::QueuedConnection);
     connect(m_player, &QMediaPlayer::durationChanged, this, &COcx1::RestartWhenTimed);
@@ -269,6 +279,7 @@ void COcx1::RestartWhenTimed() {
 
 void COcx1::Unload() {
     m_restartWhenTimed = false;
+    if (m_player == nullptr) return;
     m_player->stop();
     m_player->setSource(QUrl());
 }
@@ -283,8 +294,8 @@ void COcx1::ShowError(const QString& reason, const QString& detail) {
 }
 
 void COcx1::UpdateButtons() {
-    const bool loaded = !m_player->source().isEmpty();
-    const QMediaPlayer::PlaybackState state = m_player->playbackState();
+    const bool loaded = m_player != nullptr && !m_player->source().isEmpty();
+    const QMediaPlayer::PlaybackState state = loaded ? m_player->playbackState() : QMediaPlayer::StoppedState;
     const bool playing = state == QMediaPlayer::PlayingState;
     m_playPause->setEnabled(loaded);
     m_playPause->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause
@@ -305,6 +316,7 @@ void COcx1::UpdateDuration(qint64 duration) {
 }
 
 void COcx1::ApplyVolume(int volume) {
+    if (m_audio == nullptr) return;
     m_audio->setVolume(QAudio::convertVolume(volume / 100.0, QAudio::LogarithmicVolumeScale,
                                              QAudio::LinearVolumeScale));
 }

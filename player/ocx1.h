@@ -32,6 +32,8 @@ public:
 private:
     void BuildControls();
     void HideControls();
+    void ConnectControls();
+    QMediaPlayer* Player();
     void ConnectPlayer();
     void RestartIfCut();
     void RestartWhenTimed();
@@ -44,8 +46,11 @@ private:
 
     QString m_url;
     bool m_autoStart = true;
+    double m_rate = 1.0;
     bool m_restartedCutStream = false;
     bool m_restartWhenTimed = false;
+    // Made on the first file put: setting up the media backend takes longer than the
+    // whole rest of the window.
     QMediaPlayer* m_player = nullptr;
     QAudioOutput* m_audio = nullptr;
     QToolButton* m_playPause = nullptr;
