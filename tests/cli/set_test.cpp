@@ -163,18 +163,6 @@ TEST_F(SetTest, FileErrorsAreReportedAndTheRemainingFilesStillWritten) {
     }
 }
 
-TEST_F(SetTest, AReadOnlyFileIsAFileErrorAndStaysAsItWas) {
-    if (::geteuid() == 0) GTEST_SKIP() << "permissions do not stop root";
-    const std::string readOnly = MakeFile("read-only.mp3");
-    std::filesystem::permissions(readOnly, std::filesystem::perms::owner_read);
-
-    const CliResult result = RunCli({"set", "--title", "t", readOnly});
-
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_TRUE(ReadBytes(readOnly) == audio);
-    EXPECT_NE(result.err.find("sonatag-cli: " + readOnly + ": "), std::string::npos) << result.err;
-}
-
 TEST_F(SetTest, DoubleDashLetsAFileBeginWithADash) {
     const std::string path = MakeFile("-x.mp3");
 
