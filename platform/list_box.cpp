@@ -1,5 +1,18 @@
 #include "platform/list_box.h"
 
+#include <QMouseEvent>
+
+namespace {
+
+// A press, release or double-click of another button than the left, or a move with another
+// button held.
+bool IsOtherButton(const QMouseEvent* event) {
+    if (event->type() == QEvent::MouseMove) return (event->buttons() & ~Qt::MouseButtons(Qt::LeftButton)) != 0;
+    return event->button() != Qt::LeftButton;
+}
+
+}  // namespace
+
 CListBox::CListBox(QWidget* parent) : QListWidget(parent) {
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSortingEnabled(false);
@@ -18,15 +31,23 @@ void CListBox::AsUserInput(Handler&& handler) {
 }
 
 void CListBox::mousePressEvent(QMouseEvent* event) {
+    if (IsOtherButton(event)) return;
     AsUserInput([&] { QListWidget::mousePressEvent(event); });
 }
 
 void CListBox::mouseMoveEvent(QMouseEvent* event) {
+    if (IsOtherButton(event)) return;
     AsUserInput([&] { QListWidget::mouseMoveEvent(event); });
 }
 
 void CListBox::mouseReleaseEvent(QMouseEvent* event) {
+    if (IsOtherButton(event)) return;
     AsUserInput([&] { QListWidget::mouseReleaseEvent(event); });
+}
+
+void CListBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (IsOtherButton(event)) return;
+    QListWidget::mouseDoubleClickEvent(event);
 }
 
 void CListBox::keyPressEvent(QKeyEvent* event) {

@@ -5,6 +5,8 @@
 // The list control of the dialogs: extended multiple selection, items kept in the order
 // they are inserted. selChange() is sent only when the user changes the selection or the
 // caret item with the mouse or the keyboard, never for a change made by the program.
+// Only the left button selects, moves the caret or double-clicks: a right click leaves the
+// selection as it was, for the context menu to act on.
 class CListBox : public QListWidget {
     Q_OBJECT
 
@@ -19,6 +21,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;

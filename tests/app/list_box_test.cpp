@@ -49,4 +49,22 @@ TEST_F(ListBoxTest, DoubleClickOnAnItemIsNotified) {
     EXPECT_EQ(doubleClicks.count(), 1);
 }
 
+TEST_F(ListBoxTest, ARightClickLeavesTheSelectionAndTheCaretAsTheyWere) {
+    list.setCurrentRow(0, QItemSelectionModel::NoUpdate);
+    list.item(1)->setSelected(true);
+    const auto inWindow = [this](int row) { return list.viewport()->mapTo(list.window(), CentreOf(row)); };
+
+    QTest::mouseClick(list.windowHandle(), Qt::RightButton, Qt::NoModifier, inWindow(2));
+    QTest::mousePress(list.windowHandle(), Qt::RightButton, Qt::NoModifier, inWindow(2));
+    QTest::mouseMove(list.windowHandle(), inWindow(0));
+    QTest::mouseRelease(list.windowHandle(), Qt::RightButton, Qt::NoModifier, inWindow(0));
+    QTest::mouseDClick(list.windowHandle(), Qt::RightButton, Qt::NoModifier, inWindow(0));
+
+    EXPECT_EQ(list.currentRow(), 0);
+    ASSERT_EQ(list.selectedItems().size(), 1);
+    EXPECT_EQ(list.selectedItems().front(), list.item(1));
+    EXPECT_EQ(selChanges.count(), 0);
+    EXPECT_EQ(doubleClicks.count(), 0);
+}
+
 }  // namespace
