@@ -19,7 +19,19 @@ namespace {
 // One row per command or notification; the first row that matches runs.
 constexpr MessageMapEntry<CSonatagDlg> kMessageMap[] = {
     OnClicked(IDOK, &CSonatagDlg::OnModify),
+    OnClicked(IDC_ADD, &CSonatagDlg::OnAdd),
+    OnClicked(IDC_CLEAR, &CSonatagDlg::OnClear),
+    OnClicked(IDC_REMOVE, &CSonatagDlg::OnRemove),
+    OnClicked(IDC_USE_FILE_NAME, &CSonatagDlg::OnUseFileName),
+    OnNotify(LBN_SELCHANGE, IDC_FILE_LIST, &CSonatagDlg::OnSelchangeFileList),
+    OnClicked(IDC_SELECT_ALL, &CSonatagDlg::OnSelectAll),
+    OnClicked(ID_LIST_REMOVE_CURRENT, &CSonatagDlg::OnListRemoveCurrent),
+    OnClicked(ID_LIST_SELECT_ALL, &CSonatagDlg::OnListSelectAll),
+    OnContextMenuRequest(&CSonatagDlg::OnContextMenu),
     OnClicked(IDC_ABOUT, &CSonatagDlg::OnAbout),
+    OnClicked(IDC_PLAY, &CSonatagDlg::OnPlay),
+    OnClicked(ID_LIST_PLAY_CURRENT, &CSonatagDlg::OnListPlayCurrent),
+    OnNotify(LBN_DBLCLK, IDC_FILE_LIST, &CSonatagDlg::OnDblclkFileList),
 };
 
 }  // namespace
@@ -65,8 +77,6 @@ bool CSonatagDlg::OnInitDialog() {
     m_btnAbout->setAccessibleName(QStringLiteral("关于"));
     return true;
 }
-
-void CSonatagDlg::OnModify() {}
 
 void CSonatagDlg::OnAbout() {
     CAboutDlg dlgAbout(this);

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QIcon>
 #include <QString>
+#include <QStringList>
 
 #include "platform/dialog.h"
 
@@ -26,8 +27,24 @@ public:
     explicit CSonatagDlg(QWidget* pParent = nullptr);
 
     // Handlers of the message map.
+    void OnAdd();                // file list: ui/file_list.cpp
+    void OnRemove();
+    void OnClear();
+    void OnSelectAll();
+    void OnListRemoveCurrent();
+    void OnListSelectAll();
+    void OnContextMenu(QWidget* pWnd, QPoint point);
+    void OnSelchangeFileList();  // tag panel: ui/tag_panel.cpp
+    void OnUseFileName();
     void OnModify();
+    void OnPlay();               // player/play_command.cpp
+    void OnListPlayCurrent();
+    void OnDblclkFileList();
     void OnAbout();
+
+    // Lets the user choose MP3 files; their full paths in the order chosen, or none when the
+    // user cancelled.
+    virtual QStringList ChooseFiles();
 
     QIcon m_hIcon;
     QString m_strTitle;
