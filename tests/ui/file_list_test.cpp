@@ -1,0 +1,225 @@
+// Remove, Clear, Select all and the list's context menu.
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QScrollBar>
+#include <QtTest/QTest>
+#include <filesystem>
+
+#include "platform/list_box.h"
+#include "player/ocx1.h"
+#include "res/resource.h"
+#include "tests/app/widget_testing.h"
+#include "tests/ui/ui_testing.h"
+
+namespace sonatag::test {
+namespace {
+
+class FileListTest : public UiTest {
+protected:
+    FileListTest() {
+        for (const char* name : {"1.mp3", "2.mp3", "3.mp3", "4.mp3", "5.mp3"}) five.append(Mp3(name));
+    }
+
+    // Five files, the panel showing the fifth with its box ticked, and three files selected.
+    void FiveWithThreeSelected() {
+        Add(five);
+        ClickItem(0);
+        ClickItem(2, Qt::ControlModifier);
+        ClickItem(4, Qt::ControlModifier);
+        Click("IDC_USE_FILE_NAME");
+        dlg.boxes.clear();
+    }
+
+    void ExpectPanelReset() {
+        EXPECT_EQ(EditTexts(), QStringList({"", "", ""}));
+        for (QWidget* control : std::initializer_list<QWidget*>{dlg.m_checkUseFileName, dlg.m_editTitle,
+                                                                dlg.m_editArtist, dlg.m_editAlbum})
+            EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
+    }
+
+    QRect ListFrame() const { return {dlg.m_listFiles->mapToGlobal(QPoint(0, 0)), dlg.m_listFiles->size()}; }
+
+    QStringList five;  // real MP3 files without a block
+};
+
+TEST_F(FileListTest, RemoveDeletesTheSelectedItemsAfterAYesAndResetsThePanel) {
+    FiveWithThreeSelected();
+    Click("IDC_PLAY");
+    const bool okEnabled = Enabled(IDOK);
+
+    Click("IDC_REMOVE");
+
+    ASSERT_EQ(dlg.boxes.size(), 1u);
+    EXPECT_EQ(dlg.boxes[0].text, QStringLiteral("此操作将移除所有选中的文件，继续吗？"));
+    EXPECT_EQ(dlg.boxes[0].caption, QStringLiteral("移除文件"));
+    EXPECT_EQ(dlg.boxes[0].type, 0x40034u);
+    EXPECT_EQ(Items(), QStringList({five[1], five[3]}));
+    EXPECT_TRUE(Selected().empty());
+    EXPECT_EQ(Caption(IDC_LIST_GROUP), QStringLiteral("文件列表(共 2 个)"));
+    ExpectPanelReset();
+    EXPECT_TRUE(dlg.m_checkUseFileName->isChecked());
+    EXPECT_EQ(Caption(IDC_INFO_GROUP), QStringLiteral("文件信息 - 5.mp3"));
+    EXPECT_EQ(Enabled(IDOK), okEnabled);
+    EXPECT_EQ(Caption(IDC_PLAY_GROUP), QStringLiteral("播放音乐 - 5.mp3"));
+    EXPECT_EQ(dlg.m_player->get_URL(), five[4]);
+}
+
+TEST_F(FileListTest, RemoveAsksNothingWithoutASelectionAndDoesNothingAfterANo) {
+    Add(five);
+    Click("IDC_REMOVE");
+    EXPECT_TRUE(dlg.boxes.empty());
+
+    ClickItem(1);
+    dlg.answer = IDNO;
+    Click("IDC_REMOVE");
+    EXPECT_EQ(dlg.boxes.size(), 1u);
+    EXPECT_EQ(Items(), five);
+    EXPECT_TRUE(dlg.m_editTitle->isEnabled());
+}
+
+TEST_F(FileListTest, RemoveOfEveryItemResetsThePanelCaption) {
+    Add(five);
+    ClickItem(2);
+    Click("IDC_SELECT_ALL");
+    Click("IDC_REMOVE");
+    EXPECT_TRUE(Items().isEmpty());
+    EXPECT_EQ(Caption(IDC_LIST_GROUP), QStringLiteral("文件列表(共 0 个)"));
+    EXPECT_EQ(Caption(IDC_INFO_GROUP), QStringLiteral("文件信息"));
+}
+
+TEST_F(FileListTest, AfterRemoveTheCaretIsOnTheNextItemLeftAndTheListStaysScrolled) {
+    QStringList many;
+    for (int i = 0; i < 200; ++i) many.append(QStringLiteral("/d/%1.mp3").arg(i));
+    Add(many);
+    dlg.m_listFiles->scrollToItem(dlg.m_listFiles->item(150), QAbstractItemView::PositionAtTop);
+    ClickItem(150);
+    ClickItem(151, Qt::ControlModifier);
+    ClickItem(160, Qt::ControlModifier);  // the caret
+    dlg.m_listFiles->verticalScrollBar()->setValue(20);
+
+    Click("IDC_REMOVE");
+
+    EXPECT_EQ(dlg.m_listFiles->count(), 197);
+    EXPECT_EQ(dlg.m_listFiles->currentItem()->text(), QStringLiteral("/d/161.mp3"));
+    EXPECT_EQ(dlg.m_listFiles->verticalScrollBar()->value(), 20);
+
+    ClickItem(196);
+    Click("IDC_REMOVE");
+    EXPECT_EQ(dlg.m_listFiles->currentItem()->text(), QStringLiteral("/d/198.mp3"));
+}
+
+TEST_F(FileListTest, ClearAsksAndEmptiesTheListOnlyAfterAYes) {
+    FiveWithThreeSelected();
+    dlg.answer = IDNO;
+    Click("IDC_CLEAR");
+    EXPECT_EQ(Items(), five);
+    EXPECT_TRUE(dlg.m_editArtist->isEnabled());
+
+    dlg.answer = IDYES;
+    Click("IDC_CLEAR");
+    ASSERT_EQ(dlg.boxes.size(), 2u);
+    for (const Box& box : dlg.boxes) {
+        EXPECT_EQ(box.text, QStringLiteral("此操作将清空列表中的所有文件，继续吗？"));
+        EXPECT_EQ(box.caption, QStringLiteral("清空列表"));
+        EXPECT_EQ(box.type, 0x40034u);
+    }
+    EXPECT_TRUE(Items().isEmpty());
+    EXPECT_EQ(Caption(IDC_LIST_GROUP), QStringLiteral("文件列表(共 0 个)"));
+    EXPECT_EQ(Caption(IDC_INFO_GROUP), QStringLiteral("文件信息"));
+    ExpectPanelReset();
+    EXPECT_TRUE(dlg.m_checkUseFileName->isChecked());
+
+    Click("IDC_CLEAR");
+    EXPECT_EQ(dlg.boxes.size(), 2u);
+}
+
+TEST_F(FileListTest, SelectAllSelectsEveryItemAndLeavesThePanelAlone) {
+    Click("IDC_SELECT_ALL");
+    EXPECT_TRUE(Selected().empty());
+
+    Add(five);
+    ClickItem(1);
+    Type("IDC_TITLE", QStringLiteral(" typed"));
+    const QString caption = Caption(IDC_INFO_GROUP);
+
+    Click("IDC_SELECT_ALL");
+
+    EXPECT_EQ(Selected(), std::vector<int>({0, 1, 2, 3, 4}));
+    EXPECT_EQ(dlg.m_editTitle->text(), QStringLiteral("无 typed"));
+    EXPECT_EQ(Caption(IDC_INFO_GROUP), caption);
+    EXPECT_EQ(dlg.m_listFiles->currentRow(), 1);
+}
+
+TEST_F(FileListTest, TheMenuShowsOnlyForAPointStrictlyInsideTheListsFrame) {
+    const QRect frame = ListFrame();
+    const int right = frame.left() + frame.width(), bottom = frame.top() + frame.height();
+    const QPoint inside{frame.left() + 1, frame.top() + 1}, lastInside{right - 1, bottom - 1};
+    for (const QPoint point : {inside, lastInside}) dlg.OnContextMenu(nullptr, point);
+    for (const QPoint point : {QPoint(frame.left(), frame.top() + 5), QPoint(frame.left() + 5, frame.top()),
+                               QPoint(right, frame.top() + 5), QPoint(frame.left() + 5, bottom),
+                               QPoint(right + 40, bottom + 40), QPoint(-1, -1)})
+        dlg.OnContextMenu(dlg.m_listFiles, point);
+
+    EXPECT_EQ(dlg.menuPoints, std::vector<QPoint>({inside, lastInside}));
+}
+
+TEST_F(FileListTest, ARightClickOnTheListAsksForTheMenuAndKeepsTheSelection) {
+    Add(five);
+    ClickItem(0);
+    ClickItem(1, Qt::ShiftModifier);
+    CListBox* list = dlg.m_listFiles;
+    const QPoint onItem4 = list->viewport()->mapTo(&dlg, list->visualItemRect(list->item(4)).center());
+
+    QTest::mouseClick(dlg.windowHandle(), Qt::RightButton, Qt::NoModifier, onItem4);
+    const QPoint corner(5, 5);
+    QContextMenuEvent fromKeyboard(QContextMenuEvent::Keyboard, corner, list->viewport()->mapToGlobal(corner));
+    QApplication::sendEvent(list->viewport(), &fromKeyboard);
+
+    EXPECT_EQ(dlg.menuPoints, std::vector<QPoint>({dlg.mapToGlobal(onItem4)}));
+    EXPECT_EQ(Selected(), std::vector<int>({0, 1}));
+    EXPECT_EQ(list->currentRow(), 1);
+}
+
+TEST_F(FileListTest, TheMenuOffersItsThreeCommandsAndRunsTheChosenOne) {
+    Add(five);
+    ClickItem(3);
+    dlg.realMenus = true;
+    QStringList offered;
+    WhenPopupOpens([&](QWidget* popup) {
+        for (const QAction* action : qobject_cast<QMenu*>(popup)->actions()) offered.append(action->text());
+        QTest::keyClick(popup, Qt::Key_Down);
+        QTest::keyClick(popup, Qt::Key_Down);
+        QTest::keyClick(popup, Qt::Key_Return);
+    });
+    dlg.OnContextMenu(nullptr, ListFrame().center());
+    EXPECT_EQ(offered, QStringList({"移除当前文件", "选中全部文件", "播放当前音乐"}));
+    EXPECT_EQ(Selected(), std::vector<int>({0, 1, 2, 3, 4}));
+
+    WhenPopupOpens([](QWidget* popup) {
+        QTest::keyClick(popup, Qt::Key_Down);
+        QTest::keyClick(popup, Qt::Key_Return);
+    });
+    dlg.OnContextMenu(nullptr, ListFrame().center());
+    ASSERT_EQ(dlg.boxes.size(), 1u);
+    EXPECT_EQ(dlg.boxes[0].text, QStringLiteral("此操作将移除所有选中的文件，继续吗？"));
+    EXPECT_TRUE(Items().isEmpty());
+}
+
+TEST_F(FileListTest, WritesAPictureOfAFilledList) {
+    std::filesystem::create_directory(dir.path() / "我的音乐");
+    Add({Mp3WithTag("我的音乐/月亮代表我的心.mp3", {"月亮代表我的心", "邓丽君", "岛国之情歌第四集"}),
+         Mp3WithTag("我的音乐/甜蜜蜜.mp3", {"甜蜜蜜", "邓丽君", "甜蜜蜜"}), Mp3("我的音乐/夜来香.mp3"),
+         Mp3WithTag("我的音乐/但愿人长久.mp3", {"但愿人长久", "王菲", "菲靡靡之音"}),
+         Mp3WithTag("我的音乐/Yesterday Once More.mp3", {"Yesterday Once More", "Carpenters", "Now & Then"})});
+    ClickItem(1);
+    const QString file = QStringLiteral(SONATAG_PICTURE_DIR "/screenshot-list.png");
+    EXPECT_TRUE(dlg.grab().save(file)) << file.toStdString();
+}
+
+}  // namespace
+}  // namespace sonatag::test

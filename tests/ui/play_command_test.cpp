@@ -1,0 +1,127 @@
+// Play: the caret item goes to the player, and the panel shows the saved texts for it.
+
+#include <QLineEdit>
+#include <QtTest/QTest>
+
+#include "platform/list_box.h"
+#include "player/ocx1.h"
+#include "res/resource.h"
+#include "tag/cp936.h"
+#include "tag/tag_file.h"
+#include "tests/app/widget_testing.h"
+#include "tests/ui/ui_testing.h"
+
+namespace sonatag::test {
+namespace {
+
+class PlayTest : public UiTest {
+protected:
+    PlayTest()
+        : first(Mp3WithTag("a.mp3", {"一", "歌手一", "专辑一"})),
+          second(Mp3WithTag(" 第 二 .mp3", {"二", "歌手二", "专辑二"})),
+          third(Mp3("c.mp3")) {
+        Add({first, second, third});
+    }
+
+    QStringList Saved() const { return {dlg.m_strSavedTitle, dlg.m_strSavedArtist, dlg.m_strSavedAlbum}; }
+
+    QString first, second, third;
+};
+
+TEST_F(PlayTest, PlaysTheCaretItemAndSavesTheExchangedTexts) {
+    ClickItem(1);
+    ClickItem(2, Qt::ControlModifier);
+    ClickItem(1, Qt::ControlModifier);  // deselected, but the caret
+    Type("IDC_TITLE", QStringLiteral("typed since"));
+
+    Click("IDC_PLAY");
+
+    EXPECT_EQ(dlg.m_player->get_URL(), second);
+    EXPECT_EQ(Caption(IDC_PLAY_GROUP), QStringLiteral("播放音乐 - 第 二 .mp3"));
+    EXPECT_FALSE(Enabled(IDOK));
+    EXPECT_EQ(Saved(), QStringList({"二", "歌手二", "专辑二"}));
+}
+
+TEST_F(PlayTest, WithNoCaretYetPlaysTheFirstItem) {
+    Click("IDC_PLAY");
+    EXPECT_EQ(dlg.m_player->get_URL(), first);
+    EXPECT_EQ(Caption(IDC_PLAY_GROUP), QStringLiteral("播放音乐 - a.mp3"));
+}
+
+TEST_F(PlayTest, PlayingAgainPutsTheFileAgainAndSavesTheTextsAgain) {
+    ClickItem(0);
+    Click("IDC_PLAY");
+    dlg.m_editTitle->clear();
+    Type("IDC_TITLE", QStringLiteral("新"));
+    Click("IDC_USE_FILE_NAME");  // exchanges the edits into the members
+
+    Click("IDC_PLAY");
+
+    EXPECT_EQ(dlg.m_player->get_URL(), first);
+    EXPECT_EQ(Saved(), QStringList({"新", "歌手一", "专辑一"}));
+}
+
+TEST_F(PlayTest, OnAnEmptyListUnloadsThePlayerAndLeavesTheRestAlone) {
+    ClickItem(0);
+    Click("IDC_PLAY");
+    Click("IDC_CLEAR");
+
+    Click("IDC_PLAY");
+
+    EXPECT_EQ(dlg.m_player->get_URL(), QString());
+    EXPECT_EQ(Caption(IDC_PLAY_GROUP), QStringLiteral("播放音乐"));
+    EXPECT_FALSE(Enabled(IDOK));
+    EXPECT_EQ(Saved(), QStringList({"一", "歌手一", "专辑一"}));
+}
+
+TEST_F(PlayTest, SelectingThePlayedFileShowsTheSavedTextsWithModifyDisabled) {
+    ClickItem(0);
+    Click("IDC_PLAY");
+    WriteTagFields(first.toStdString(), "changed", "on", "disk");
+
+    ClickItem(2);
+    EXPECT_TRUE(Enabled(IDOK));
+    EXPECT_EQ(EditTexts(), QStringList({"无", "无", "无"}));
+
+    ClickItem(0);
+    EXPECT_EQ(EditTexts(), QStringList({"一", "歌手一", "专辑一"}));
+    EXPECT_FALSE(Enabled(IDOK));
+    EXPECT_EQ(Caption(IDC_INFO_GROUP), QStringLiteral("文件信息 - a.mp3"));
+}
+
+TEST_F(PlayTest, APathDifferingOnlyInLetterCaseIsAnotherFile) {
+    const QString upper = Mp3WithTag("A.mp3", {"大写", "", ""});
+    Add({upper});
+    ClickItem(0);
+    Click("IDC_PLAY");
+
+    ClickItem(3);
+
+    EXPECT_EQ(dlg.m_editTitle->text(), QStringLiteral("大写"));
+    EXPECT_TRUE(Enabled(IDOK));
+}
+
+TEST_F(PlayTest, ADoubleClickPlaysTheDoubleClickedItem) {
+    ClickItem(0);
+    CListBox* list = dlg.m_listFiles;
+    const QPoint onThird = list->viewport()->mapTo(&dlg, list->visualItemRect(list->item(2)).center());
+    QTest::mouseDClick(dlg.windowHandle(), Qt::LeftButton, Qt::NoModifier, onThird);
+    EXPECT_EQ(dlg.m_player->get_URL(), third);
+}
+
+TEST_F(PlayTest, TheMenuCommandPlaysTheCaretNotTheItemUnderTheMouse) {
+    ClickItem(1);
+    dlg.realMenus = true;
+    WhenPopupOpens([](QWidget* popup) {
+        for (int down = 0; down < 3; ++down) QTest::keyClick(popup, Qt::Key_Down);
+        QTest::keyClick(popup, Qt::Key_Return);
+    });
+    CListBox* list = dlg.m_listFiles;
+    const QPoint onThird = list->viewport()->mapTo(&dlg, list->visualItemRect(list->item(2)).center());
+    QTest::mouseClick(dlg.windowHandle(), Qt::RightButton, Qt::NoModifier, onThird);
+
+    EXPECT_EQ(dlg.m_player->get_URL(), second);
+}
+
+}  // namespace
+}  // namespace sonatag::test
