@@ -1,0 +1,237 @@
+// The commands of the main window over a corpus of real MP3 files, driven offscreen as a
+// user would drive them: Add of 20,000 files chosen at once, a selection change in a list of
+// 20,000, Select all and Modify of 10,000 files, and Remove of 10,000 of 20,000 items. Modify
+// is measured against bare WriteTagFields calls over the same files in the same run.
+
+#include <benchmark/benchmark.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QItemSelection>
+#include <QLineEdit>
+#include <QtTest/QTest>
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <memory>
+
+#include "app/sonatag_dlg.h"
+#include "bench/bench_corpus.h"
+#include "platform/list_box.h"
+#include "tag/cp936.h"
+#include "tag/tag_file.h"
+
+namespace sonatag::bench {
+namespace {
+
+constexpr int kListFiles = 20'000;
+constexpr int kModifyFiles = 10'000;
+
+std::unique_ptr<Corpus> corpus;
+
+// The main window with the user's answers built in: Yes to every question, the corpus from
+// the file dialog. Any other box (an error) is counted.
+class BenchDlg : public CSonatagDlg {
+public:
+    int MessageBox(const QString&, const QString& caption, unsigned int type) override {
+        if (caption == QStringLiteral("错误")) ++errors;
+        return (type & MB_YESNO) ? IDYES : IDOK;
+    }
+    QStringList ChooseFiles() override { return chosen; }
+
+    QStringList chosen;
+    int errors = 0;
+};
+
+std::unique_ptr<BenchDlg> dlg;
+
+QStringList Paths(const std::vector<std::string>& paths) {
+    QStringList list;
+    list.reserve(static_cast<qsizetype>(paths.size()));
+    for (const std::string& path : paths) list.append(QString::fromStdString(path));
+    return list;
+}
+
+void Click(const char* objectName) {
+    QTest::mouseClick(dlg->findChild<QAbstractButton*>(QString::fromLatin1(objectName)), Qt::LeftButton);
+}
+
+// Lets the window lay out and paint what the command changed, as it would before the user
+// sees the result.
+void Settle() { QApplication::processEvents(); }
+
+void Fill(const QStringList& paths) {
+    dlg->m_listFiles->clear();
+    dlg->m_listFiles->addItems(paths);
+    Settle();
+}
+
+void ReportErrors(benchmark::State& state) {
+    if (dlg->errors > 0) state.SkipWithError("the window reported file errors");
+}
+
+void AddChosenFiles(benchmark::State& state) {
+    dlg->chosen = Paths(corpus->paths());
+    for (auto _ : state) {
+        state.PauseTiming();
+        Fill({});
+        state.ResumeTiming();
+        Click("IDC_ADD");
+        Settle();
+    }
+    if (dlg->m_listFiles->count() != kListFiles) state.SkipWithError("not every file was added");
+    ReportErrors(state);
+}
+
+void SelectionChange(benchmark::State& state) {
+    Fill(Paths(corpus->paths()));
+    CListBox* list = dlg->m_listFiles;
+    int row = 0;
+    for (auto _ : state) {
+        row = row == 1 ? 2 : 1;  // a file with a block and one without, in turns
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->visualItemRect(list->item(row)).center());
+        Settle();
+    }
+    ReportErrors(state);
+}
+
+void SelectAllAndModify(benchmark::State& state) {
+    Fill(Paths(corpus->Copies(kModifyFiles)));
+    dlg->m_editArtist->setText(QStringLiteral("新的艺术家"));
+    for (auto _ : state) {
+        state.PauseTiming();
+        corpus->RestoreCopies();
+        dlg->m_listFiles->clearSelection();
+        state.ResumeTiming();
+        Click("IDC_SELECT_ALL");
+        Click("IDOK");
+        Settle();
+    }
+    corpus->RestoreCopies();
+    ReportErrors(state);
+}
+
+// What Modify cannot do without: one WriteTagFields call per file.
+void WriteTagFieldsBaseline(benchmark::State& state) {
+    const std::vector<std::string>& copies = corpus->Copies(kModifyFiles);
+    const std::string title = Utf8ToCp936("新的标题").bytes, artist = Utf8ToCp936("新的艺术家").bytes;
+    for (auto _ : state) {
+        state.PauseTiming();
+        corpus->RestoreCopies();
+        state.ResumeTiming();
+        for (const std::string& path : copies) benchmark::DoNotOptimize(WriteTagFields(path, title, artist, ""));
+    }
+    corpus->RestoreCopies();
+}
+
+// Every other item, the worst case for a list that deletes ranges of items.
+void SelectEveryOtherItem(CListBox& list) {
+    QItemSelection selection;
+    for (int row = 0; row < list.count(); row += 2) selection.select(list.model()->index(row, 0), list.model()->index(row, 0));
+    list.selectionModel()->select(selection, QItemSelectionModel::Select);
+}
+
+void RemoveHalf(benchmark::State& state) {
+    const QStringList paths = Paths(corpus->paths());
+    for (auto _ : state) {
+        state.PauseTiming();
+        Fill(paths);
+        SelectEveryOtherItem(*dlg->m_listFiles);
+        state.ResumeTiming();
+        Click("IDC_REMOVE");
+        Settle();
+    }
+    if (dlg->m_listFiles->count() != kListFiles / 2) state.SkipWithError("not every selected item was removed");
+}
+
+// For comparison: the same items taken out of the list one by one, the highest row first.
+void RemoveHalfOneByOne(benchmark::State& state) {
+    const QStringList paths = Paths(corpus->paths());
+    CListBox* list = dlg->m_listFiles;
+    for (auto _ : state) {
+        state.PauseTiming();
+        Fill(paths);
+        SelectEveryOtherItem(*list);
+        state.ResumeTiming();
+        for (int row = list->count() - 1; row >= 0; --row) {
+            if (list->item(row)->isSelected()) delete list->takeItem(row);
+        }
+        Settle();
+    }
+}
+
+// Passes everything on to the console and prints the figures against their goals at the end.
+class GoalReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
+                milliseconds_[run.run_name.function_name].push_back(run.GetAdjustedRealTime());
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void PrintGoals() const {
+        std::printf("\nMedians of this run against the goals:\n");
+        PrintTime("Add of 20,000 chosen files", "AddChosenFiles", 1000);
+        PrintTime("a selection change", "SelectionChange", 5);
+        PrintTime("Remove of 10,000 of 20,000", "RemoveHalf", 500);
+        PrintTime("  (one by one, for comparison)", "RemoveHalfOneByOne", 0);
+        const double modify = Median("SelectAllAndModify"), baseline = Median("WriteTagFieldsBaseline");
+        if (modify > 0 && baseline > 0)
+            std::printf("  %-34s %9.1f ms  %.2fx of %.1f ms of WriteTagFields (goal 1.5x)\n",
+                        "Select all + Modify of 10,000", modify, modify / baseline, baseline);
+    }
+
+private:
+    double Median(const std::string& name) const {
+        const auto found = milliseconds_.find(name);
+        if (found == milliseconds_.end()) return 0;
+        std::vector<double> values = found->second;
+        std::sort(values.begin(), values.end());
+        const std::size_t middle = values.size() / 2;
+        return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+    }
+
+    void PrintTime(const char* label, const std::string& name, double goalMs) const {
+        const double ms = Median(name);
+        if (ms <= 0) return;
+        if (goalMs > 0)
+            std::printf("  %-34s %9.1f ms  (goal under %.0f ms)\n", label, ms, goalMs);
+        else
+            std::printf("  %-34s %9.1f ms\n", label, ms);
+    }
+
+    std::map<std::string, std::vector<double>> milliseconds_;
+};
+
+}  // namespace
+}  // namespace sonatag::bench
+
+using namespace sonatag::bench;
+
+BENCHMARK(AddChosenFiles)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(SelectionChange)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(WriteTagFieldsBaseline)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(SelectAllAndModify)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(RemoveHalf)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(RemoveHalfOneByOne)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    corpus = std::make_unique<Corpus>(kListFiles);
+    dlg = std::make_unique<BenchDlg>();
+    dlg->show();
+
+    GoalReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintGoals();
+    dlg.reset();
+    corpus.reset();
+    benchmark::Shutdown();
+    return 0;
+}
