@@ -14,7 +14,6 @@
 
 using sonatag::ui::DeleteRows;
 using sonatag::ui::SelectedRows;
-using sonatag::ui::TrimWhiteSpace;
 
 namespace {
 
@@ -41,9 +40,10 @@ void AppendNewPaths(CSonatagDlg& dlg, const QStringList& paths) {
             dlg.MessageBox(QStringLiteral("文件 \"%1\" 已存在于列表中！").arg(path), QStringLiteral("错误"), kError);
             continue;
         }
-        const QString item = TrimWhiteSpace(path);
-        listed.insert(item);
-        pending.append(item);
+        // Kept as chosen: a Linux file name may end in white space, and trimming it would
+        // make the item name another file.
+        listed.insert(path);
+        pending.append(path);
     }
     list.addItems(pending);
 }

@@ -83,6 +83,22 @@ TEST_F(AddTest, TakesEveryChosenFileHoweverLongTheirNames) {
     EXPECT_EQ(Caption(IDC_LIST_GROUP), QStringLiteral("文件列表(共 300 个)"));
 }
 
+TEST_F(AddTest, KeepsAFileNameEndingInWhiteSpaceSoModifyWritesThatFile) {
+    const QString spaced = Mp3("song.mp3 ");
+    const QString plain = Mp3("song.mp3");
+    const std::string plainBytes = Bytes(plain);
+    Add({spaced});
+    ASSERT_EQ(Items(), QStringList({spaced}));
+
+    ClickItem(0);
+    dlg.m_editTitle->clear();
+    Type("IDC_TITLE", QStringLiteral("t"));
+    Click("IDOK");
+
+    EXPECT_EQ(TagOf(spaced).title, "t");
+    EXPECT_EQ(Bytes(plain), plainBytes);
+}
+
 TEST_F(AddTest, ShowsFileNamesAsPlainText) {
     const QString path = Mp3("<b>x&amp;.mp3");
     Add({path, path});
