@@ -43,12 +43,6 @@ TEST_F(ListBoxTest, OnlyTheUserChangingTheSelectionIsNotified) {
     EXPECT_TRUE(list.selectedItems().isEmpty());
 }
 
-TEST_F(ListBoxTest, DoubleClickOnAnItemIsNotified) {
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, CentreOf(0));
-    QTest::mouseDClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, CentreOf(0));
-    EXPECT_EQ(doubleClicks.count(), 1);
-}
-
 TEST_F(ListBoxTest, ARightClickLeavesTheSelectionAndTheCaretAsTheyWere) {
     list.setCurrentRow(0, QItemSelectionModel::NoUpdate);
     list.item(1)->setSelected(true);
