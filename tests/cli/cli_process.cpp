@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <stdexcept>
 
@@ -46,14 +47,17 @@ CliResult RunCli(const std::vector<std::string>& arguments, const std::string& w
 
 std::string TagBlock(std::string_view title, std::string_view artist, std::string_view album,
                      std::string_view tail) {
-    auto field = [](std::string_view text) {
-        std::string bytes(text.substr(0, 30));
-        bytes.resize(30, '\0');
-        return bytes;
-    };
-    std::string block = "TAG" + field(title) + field(artist) + field(album) + std::string(tail.substr(0, 35));
-    block.resize(128, ' ');
-    return block;
+    std::string block = "TAG";
+    for (const std::string_view field : {title, artist, album}) {
+        block += field;
+        block.append(30 - field.size(), '\0');
+    }
+    return block + (tail.empty() ? std::string(34, ' ') + "\xFF" : std::string(tail));
+}
+
+std::string LastBlock(const std::string& path) {
+    const std::string bytes = ReadBytes(path);
+    return bytes.substr(bytes.size() - std::min<std::size_t>(bytes.size(), 128));
 }
 
 }  // namespace sonatag::test

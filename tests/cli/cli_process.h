@@ -19,10 +19,13 @@ struct CliResult {
 // Runs the built sonatag-cli with arguments, in workingDir when one is given, and waits for it.
 CliResult RunCli(const std::vector<std::string>& arguments, const std::string& workingDir = "");
 
-// A 128-byte ID3v1 block with the given code page 936 field bytes (NUL-padded to 30) and
-// the bytes for year, comment and genre (padded with spaces to 35).
+// A 128-byte ID3v1 block with the given code page 936 fields (at most 30 bytes each) and the
+// 35 bytes of year, comment and genre; by default those of a new block: spaces and genre 0xFF.
 std::string TagBlock(std::string_view title, std::string_view artist, std::string_view album,
                      std::string_view tail = "");
+
+// The last 128 bytes of the file.
+std::string LastBlock(const std::string& path);
 
 // Real MP3 files in a fresh folder.
 class CliTest : public ::testing::Test {
