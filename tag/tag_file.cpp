@@ -121,10 +121,17 @@ std::string Pick(const std::optional<std::string>& given, const std::string& pre
     return given ? *given : present;
 }
 
+// The path for a message: a NUL inside it would end the message there.
+std::string Printable(std::string path) {
+    for (std::size_t at = path.find('\0'); at != std::string::npos; at = path.find('\0', at + 2))
+        path.replace(at, 1, "\\0");
+    return path;
+}
+
 }  // namespace
 
 FileError::FileError(std::string path, int error, std::string reason)
-    : std::runtime_error(path + ": " + reason), path_(std::move(path)), error_(error), reason_(std::move(reason)) {}
+    : std::runtime_error(Printable(path) + ": " + reason), path_(std::move(path)), error_(error), reason_(std::move(reason)) {}
 
 TagReadResult ReadTagFields(const std::string& path) {
     const LockedFile file = OpenForReading(path);
