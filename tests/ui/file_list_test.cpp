@@ -19,15 +19,17 @@
 namespace sonatag::test {
 namespace {
 
+const QString kRemoveQuestion = QStringLiteral("移除文件 0x40034 此操作将移除所有选中的文件，继续吗？");
+
 class FileListTest : public UiTest {
 protected:
     FileListTest() {
         for (const char* name : {"1.mp3", "2.mp3", "3.mp3", "4.mp3", "5.mp3"}) five.append(Mp3(name));
+        Add(five);
     }
 
-    // Five files, the panel showing the fifth with its box ticked, and three files selected.
-    void FiveWithThreeSelected() {
-        Add(five);
+    // The panel showing the fifth file with its box ticked, and three files selected.
+    void ThreeSelected() {
         ClickItem(0);
         ClickItem(2, Qt::ControlModifier);
         ClickItem(4, Qt::ControlModifier);
@@ -37,9 +39,22 @@ protected:
 
     void ExpectPanelReset() {
         EXPECT_EQ(EditTexts(), QStringList({"", "", ""}));
-        for (QWidget* control : std::initializer_list<QWidget*>{dlg.m_checkUseFileName, dlg.m_editTitle,
-                                                                dlg.m_editArtist, dlg.m_editAlbum})
-            EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
+        ExpectPanelEnabled(false);
+        EXPECT_TRUE(dlg.m_checkUseFileName->isChecked());
+    }
+
+    // Runs the command chosen with the keyboard, downs steps down, from the list's menu.
+    // Returns the commands offered.
+    QStringList RunFromMenu(int downs) {
+        dlg.realMenus = true;
+        QStringList offered;
+        WhenPopupOpens([&](QWidget* popup) {
+            for (const QAction* action : qobject_cast<QMenu*>(popup)->actions()) offered.append(action->text());
+            for (int down = 0; down < downs; ++down) QTest::keyClick(popup, Qt::Key_Down);
+            QTest::keyClick(popup, Qt::Key_Return);
+        });
+        dlg.OnContextMenu(nullptr, ListFrame().center());
+        return offered;
     }
 
     QRect ListFrame() const { return {dlg.m_listFiles->mapToGlobal(QPoint(0, 0)), dlg.m_listFiles->size()}; }
@@ -48,43 +63,22 @@ protected:
 };
 
 TEST_F(FileListTest, RemoveDeletesTheSelectedItemsAfterAYesAndResetsThePanel) {
-    FiveWithThreeSelected();
+    ThreeSelected();
     Click("IDC_PLAY");
     const bool okEnabled = Enabled(IDOK);
 
     Click("IDC_REMOVE");
 
-    ASSERT_EQ(dlg.boxes.size(), 1u);
-    EXPECT_EQ(dlg.boxes[0].text, QStringLiteral("此操作将移除所有选中的文件，继续吗？"));
-    EXPECT_EQ(dlg.boxes[0].caption, QStringLiteral("移除文件"));
-    EXPECT_EQ(dlg.boxes[0].type, 0x40034u);
+    EXPECT_EQ(dlg.boxes, QStringList({kRemoveQuestion}));
     EXPECT_EQ(Items(), QStringList({five[1], five[3]}));
     EXPECT_TRUE(Selected().empty());
     EXPECT_EQ(Caption(IDC_LIST_GROUP), QStringLiteral("文件列表(共 2 个)"));
     ExpectPanelReset();
-    EXPECT_TRUE(dlg.m_checkUseFileName->isChecked());
     EXPECT_EQ(Caption(IDC_INFO_GROUP), QStringLiteral("文件信息 - 5.mp3"));
     EXPECT_EQ(Enabled(IDOK), okEnabled);
     EXPECT_EQ(Caption(IDC_PLAY_GROUP), QStringLiteral("播放音乐 - 5.mp3"));
     EXPECT_EQ(dlg.m_player->get_URL(), five[4]);
-}
 
-TEST_F(FileListTest, RemoveAsksNothingWithoutASelectionAndDoesNothingAfterANo) {
-    Add(five);
-    Click("IDC_REMOVE");
-    EXPECT_TRUE(dlg.boxes.empty());
-
-    ClickItem(1);
-    dlg.answer = IDNO;
-    Click("IDC_REMOVE");
-    EXPECT_EQ(dlg.boxes.size(), 1u);
-    EXPECT_EQ(Items(), five);
-    EXPECT_TRUE(dlg.m_editTitle->isEnabled());
-}
-
-TEST_F(FileListTest, RemoveOfEveryItemResetsThePanelCaption) {
-    Add(five);
-    ClickItem(2);
     Click("IDC_SELECT_ALL");
     Click("IDC_REMOVE");
     EXPECT_TRUE(Items().isEmpty());
@@ -92,29 +86,41 @@ TEST_F(FileListTest, RemoveOfEveryItemResetsThePanelCaption) {
     EXPECT_EQ(Caption(IDC_INFO_GROUP), QStringLiteral("文件信息"));
 }
 
+TEST_F(FileListTest, RemoveAsksNothingWithoutASelectionAndDoesNothingAfterANo) {
+    Click("IDC_REMOVE");
+    EXPECT_TRUE(dlg.boxes.empty());
+
+    ClickItem(1);
+    dlg.answer = IDNO;
+    Click("IDC_REMOVE");
+    EXPECT_EQ(dlg.boxes, QStringList({kRemoveQuestion}));
+    EXPECT_EQ(Items(), five);
+    EXPECT_TRUE(dlg.m_editTitle->isEnabled());
+}
+
 TEST_F(FileListTest, AfterRemoveTheCaretIsOnTheNextItemLeftAndTheListStaysScrolled) {
     QStringList many;
     for (int i = 0; i < 200; ++i) many.append(QStringLiteral("/d/%1.mp3").arg(i));
-    Add(many);
-    dlg.m_listFiles->scrollToItem(dlg.m_listFiles->item(150), QAbstractItemView::PositionAtTop);
-    ClickItem(150);
-    ClickItem(151, Qt::ControlModifier);
-    ClickItem(160, Qt::ControlModifier);  // the caret
+    Add(many);  // after the five
+    dlg.m_listFiles->scrollToItem(dlg.m_listFiles->item(155), QAbstractItemView::PositionAtTop);
+    ClickItem(155);
+    ClickItem(156, Qt::ControlModifier);
+    ClickItem(165, Qt::ControlModifier);  // the caret
     dlg.m_listFiles->verticalScrollBar()->setValue(20);
 
     Click("IDC_REMOVE");
 
-    EXPECT_EQ(dlg.m_listFiles->count(), 197);
+    EXPECT_EQ(dlg.m_listFiles->count(), 202);
     EXPECT_EQ(dlg.m_listFiles->currentItem()->text(), QStringLiteral("/d/161.mp3"));
     EXPECT_EQ(dlg.m_listFiles->verticalScrollBar()->value(), 20);
 
-    ClickItem(196);
+    ClickItem(201);
     Click("IDC_REMOVE");
     EXPECT_EQ(dlg.m_listFiles->currentItem()->text(), QStringLiteral("/d/198.mp3"));
 }
 
 TEST_F(FileListTest, ClearAsksAndEmptiesTheListOnlyAfterAYes) {
-    FiveWithThreeSelected();
+    ThreeSelected();
     dlg.answer = IDNO;
     Click("IDC_CLEAR");
     EXPECT_EQ(Items(), five);
@@ -122,27 +128,17 @@ TEST_F(FileListTest, ClearAsksAndEmptiesTheListOnlyAfterAYes) {
 
     dlg.answer = IDYES;
     Click("IDC_CLEAR");
-    ASSERT_EQ(dlg.boxes.size(), 2u);
-    for (const Box& box : dlg.boxes) {
-        EXPECT_EQ(box.text, QStringLiteral("此操作将清空列表中的所有文件，继续吗？"));
-        EXPECT_EQ(box.caption, QStringLiteral("清空列表"));
-        EXPECT_EQ(box.type, 0x40034u);
-    }
+    EXPECT_EQ(dlg.boxes, QStringList(2, QStringLiteral("清空列表 0x40034 此操作将清空列表中的所有文件，继续吗？")));
     EXPECT_TRUE(Items().isEmpty());
     EXPECT_EQ(Caption(IDC_LIST_GROUP), QStringLiteral("文件列表(共 0 个)"));
     EXPECT_EQ(Caption(IDC_INFO_GROUP), QStringLiteral("文件信息"));
     ExpectPanelReset();
-    EXPECT_TRUE(dlg.m_checkUseFileName->isChecked());
 
     Click("IDC_CLEAR");
-    EXPECT_EQ(dlg.boxes.size(), 2u);
+    EXPECT_EQ(dlg.boxes.size(), 2);
 }
 
 TEST_F(FileListTest, SelectAllSelectsEveryItemAndLeavesThePanelAlone) {
-    Click("IDC_SELECT_ALL");
-    EXPECT_TRUE(Selected().empty());
-
-    Add(five);
     ClickItem(1);
     Type("IDC_TITLE", QStringLiteral(" typed"));
     const QString caption = Caption(IDC_INFO_GROUP);
@@ -169,48 +165,32 @@ TEST_F(FileListTest, TheMenuShowsOnlyForAPointStrictlyInsideTheListsFrame) {
 }
 
 TEST_F(FileListTest, ARightClickOnTheListAsksForTheMenuAndKeepsTheSelection) {
-    Add(five);
     ClickItem(0);
     ClickItem(1, Qt::ShiftModifier);
-    CListBox* list = dlg.m_listFiles;
-    const QPoint onItem4 = list->viewport()->mapTo(&dlg, list->visualItemRect(list->item(4)).center());
 
-    QTest::mouseClick(dlg.windowHandle(), Qt::RightButton, Qt::NoModifier, onItem4);
-    const QPoint corner(5, 5);
-    QContextMenuEvent fromKeyboard(QContextMenuEvent::Keyboard, corner, list->viewport()->mapToGlobal(corner));
-    QApplication::sendEvent(list->viewport(), &fromKeyboard);
+    QTest::mouseClick(dlg.windowHandle(), Qt::RightButton, Qt::NoModifier, InWindow(4));
+    // From the keyboard the menu is asked for at (-1, -1), which is outside the list.
+    QWidget* viewport = dlg.m_listFiles->viewport();
+    QContextMenuEvent fromKeyboard(QContextMenuEvent::Keyboard, QPoint(5, 5), viewport->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(viewport, &fromKeyboard);
 
-    EXPECT_EQ(dlg.menuPoints, std::vector<QPoint>({dlg.mapToGlobal(onItem4)}));
+    EXPECT_EQ(dlg.menuPoints, std::vector<QPoint>({dlg.mapToGlobal(InWindow(4))}));
     EXPECT_EQ(Selected(), std::vector<int>({0, 1}));
-    EXPECT_EQ(list->currentRow(), 1);
+    EXPECT_EQ(dlg.m_listFiles->currentRow(), 1);
 }
 
 TEST_F(FileListTest, TheMenuOffersItsThreeCommandsAndRunsTheChosenOne) {
-    Add(five);
     ClickItem(3);
-    dlg.realMenus = true;
-    QStringList offered;
-    WhenPopupOpens([&](QWidget* popup) {
-        for (const QAction* action : qobject_cast<QMenu*>(popup)->actions()) offered.append(action->text());
-        QTest::keyClick(popup, Qt::Key_Down);
-        QTest::keyClick(popup, Qt::Key_Down);
-        QTest::keyClick(popup, Qt::Key_Return);
-    });
-    dlg.OnContextMenu(nullptr, ListFrame().center());
-    EXPECT_EQ(offered, QStringList({"移除当前文件", "选中全部文件", "播放当前音乐"}));
+    EXPECT_EQ(RunFromMenu(2), QStringList({"移除当前文件", "选中全部文件", "播放当前音乐"}));
     EXPECT_EQ(Selected(), std::vector<int>({0, 1, 2, 3, 4}));
 
-    WhenPopupOpens([](QWidget* popup) {
-        QTest::keyClick(popup, Qt::Key_Down);
-        QTest::keyClick(popup, Qt::Key_Return);
-    });
-    dlg.OnContextMenu(nullptr, ListFrame().center());
-    ASSERT_EQ(dlg.boxes.size(), 1u);
-    EXPECT_EQ(dlg.boxes[0].text, QStringLiteral("此操作将移除所有选中的文件，继续吗？"));
+    RunFromMenu(1);
+    EXPECT_EQ(dlg.boxes, QStringList({kRemoveQuestion}));
     EXPECT_TRUE(Items().isEmpty());
 }
 
-TEST_F(FileListTest, WritesAPictureOfAFilledList) {
+// Not in a fixture with files already listed: the picture shows these.
+TEST_F(UiTest, WritesAPictureOfAFilledList) {
     std::filesystem::create_directory(dir.path() / "我的音乐");
     Add({Mp3WithTag("我的音乐/月亮代表我的心.mp3", {"月亮代表我的心", "邓丽君", "岛国之情歌第四集"}),
          Mp3WithTag("我的音乐/甜蜜蜜.mp3", {"甜蜜蜜", "邓丽君", "甜蜜蜜"}), Mp3("我的音乐/夜来香.mp3"),

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QtTest/QTest>
 #include <ostream>
@@ -19,19 +20,14 @@ void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStd
 namespace sonatag::test {
 
 int TestDlg::MessageBox(const QString& text, const QString& caption, unsigned int type) {
-    boxes.push_back({text, caption, type, m_listFiles->count()});
+    boxes.append(QStringLiteral("%1 0x%2 %3").arg(caption, QString::number(type, 16), text));
+    listCountAtBox.push_back(m_listFiles->count());
     return (type & MB_YESNO) ? answer : IDOK;
 }
-
-QStringList TestDlg::ChooseFiles() { return chosen; }
 
 int TestDlg::TrackPopupMenu(const MenuTemplate& menu, QPoint point) {
     menuPoints.push_back(point);
     return realMenus ? CSonatagDlg::TrackPopupMenu(menu, point) : 0;
-}
-
-void PrintTo(const Tag& tag, std::ostream* out) {
-    *out << '{' << tag.title << " | " << tag.artist << " | " << tag.album << '}';
 }
 
 HeldLock::HeldLock(const QString& path) : fd_(::open(path.toUtf8().constData(), O_RDONLY | O_CLOEXEC)) {
@@ -46,42 +42,35 @@ UiTest::UiTest() {
 }
 
 QString UiTest::Mp3(const std::string& name) {
-    const std::string path = dir.file(name);
-    MakeMp3(path);
-    return QString::fromStdString(path);
+    MakeMp3(dir.file(name));
+    return QString::fromStdString(dir.file(name));
 }
 
-QString UiTest::Mp3WithTag(const std::string& name, const Tag& tag) {
+QString UiTest::Mp3WithTag(const std::string& name, const QStringList& tag) {
     const QString path = Mp3(name);
-    WriteTagFields(path.toStdString(), Utf8ToCp936(tag.title).bytes, Utf8ToCp936(tag.artist).bytes,
-                   Utf8ToCp936(tag.album).bytes);
+    const auto field = [&](int i) { return Utf8ToCp936(tag.at(i).toStdString()).bytes; };
+    WriteTagFields(path.toStdString(), field(0), field(1), field(2));
     return path;
 }
 
 QString UiTest::ShortFile(const std::string& name) {
-    const std::string path = dir.file(name);
-    WriteBytes(path, std::string(100, 'x'));
-    return QString::fromStdString(path);
+    WriteBytes(dir.file(name), std::string(100, 'x'));
+    return QString::fromStdString(dir.file(name));
 }
 
-bool UiTest::HasTag(const QString& path) {
-    return ReadTagFields(path.toStdString()).outcome == ReadOutcome::Found;
-}
-
-Tag UiTest::TagOf(const QString& path) {
+QStringList UiTest::TagOf(const QString& path) {
     const TagFields fields = ReadTagFields(path.toStdString()).fields;
-    return {Cp936ToUtf8(fields.title), Cp936ToUtf8(fields.artist), Cp936ToUtf8(fields.album)};
+    QStringList tag;
+    for (const std::string* field : {&fields.title, &fields.artist, &fields.album})
+        tag.append(QString::fromStdString(Cp936ToUtf8(*field)));
+    return tag;
 }
 
-std::string UiTest::Bytes(const QString& path) { return ReadBytes(path.toStdString()); }
-
-QAbstractButton* UiTest::Button(const char* objectName) {
+void UiTest::Click(const char* objectName) {
     auto* button = dlg.findChild<QAbstractButton*>(QString::fromLatin1(objectName));
-    EXPECT_NE(button, nullptr) << objectName;
-    return button;
+    ASSERT_NE(button, nullptr) << objectName;
+    QTest::mouseClick(button, Qt::LeftButton);
 }
-
-void UiTest::Click(const char* objectName) { QTest::mouseClick(Button(objectName), Qt::LeftButton); }
 
 void UiTest::Add(const QStringList& paths) {
     dlg.chosen = paths;
@@ -98,6 +87,11 @@ void UiTest::Type(const char* objectName, const QString& text) {
     auto* edit = dlg.findChild<QLineEdit*>(QString::fromLatin1(objectName));
     edit->setFocus();
     TypeText(edit, text);
+}
+
+QPoint UiTest::InWindow(int row) const {
+    const CListBox* list = dlg.m_listFiles;
+    return list->viewport()->mapTo(&dlg, list->visualItemRect(list->item(row)).center());
 }
 
 QStringList UiTest::Items() const {
@@ -118,6 +112,10 @@ QStringList UiTest::EditTexts() const {
     return {dlg.m_editTitle->text(), dlg.m_editArtist->text(), dlg.m_editAlbum->text()};
 }
 
-bool UiTest::Enabled(int id) const { return dlg.GetDlgItem(id)->isEnabled(); }
+void UiTest::ExpectPanelEnabled(bool enabled) const {
+    for (const QWidget* control : std::initializer_list<const QWidget*>{dlg.m_checkUseFileName, dlg.m_editTitle,
+                                                                         dlg.m_editArtist, dlg.m_editAlbum})
+        EXPECT_EQ(control->isEnabled(), enabled) << control->objectName().toStdString();
+}
 
 }  // namespace sonatag::test
