@@ -61,7 +61,8 @@ bool CSonatagDlg::OnInitDialog() {
     CDialog::OnInitDialog();
 
     m_fontLabels = CreateDialogFont(14, QFont::Normal);
-    for (const int label : {IDC_TITLE_LABEL, IDC_ARTIST_LABEL, IDC_ALBUM_LABEL}) GetDlgItem(label)->setFont(m_fontLabels);
+    for (const int label : {IDC_TITLE_LABEL, IDC_ARTIST_LABEL, IDC_ALBUM_LABEL})
+        GetDlgItem(label)->setFont(m_fontLabels);
 
     setWindowIcon(m_hIcon);
 

@@ -27,7 +27,7 @@ public:
     explicit CSonatagDlg(QWidget* pParent = nullptr);
 
     // Handlers of the message map.
-    void OnAdd();                // file list: ui/file_list.cpp
+    void OnAdd();  // file list: ui/file_list.cpp
     void OnRemove();
     void OnClear();
     void OnSelectAll();
@@ -37,7 +37,7 @@ public:
     void OnSelchangeFileList();  // tag panel: ui/tag_panel.cpp
     void OnUseFileName();
     void OnModify();
-    void OnPlay();               // player/play_command.cpp
+    void OnPlay();  // player/play_command.cpp
     void OnListPlayCurrent();
     void OnDblclkFileList();
     void OnAbout();

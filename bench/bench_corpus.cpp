@@ -16,7 +16,9 @@
 namespace sonatag::bench {
 namespace {
 
-[[noreturn]] void Fail(const std::string& doing) { throw std::system_error(errno, std::generic_category(), doing); }
+[[noreturn]] void Fail(const std::string& doing) {
+    throw std::system_error(errno, std::generic_category(), doing);
+}
 
 void WriteFile(const std::string& path, const std::string& bytes) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

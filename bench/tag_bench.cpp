@@ -40,9 +40,8 @@ const std::string kAlbum = Utf8ToCp936("新的专辑").bytes;
 
 void CountFiles(benchmark::State& state, std::size_t files) {
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * files));
-    state.counters["per_file"] = benchmark::Counter(static_cast<double>(files),
-                                                    benchmark::Counter::kIsIterationInvariantRate |
-                                                        benchmark::Counter::kInvert);
+    state.counters["per_file"] = benchmark::Counter(
+        static_cast<double>(files), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 // Processor time spent on the measured work, by this process and by the processes it started
@@ -225,8 +224,7 @@ private:
         return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
     }
 
-    void PrintRatio(const char* label, const std::string& measured, const std::string& floor,
-                    const char* goal) const {
+    void PrintRatio(const char* label, const std::string& measured, const std::string& floor, const char* goal) const {
         const auto measuredTimes = times_.find(measured), floorTimes = times_.find(floor);
         if (measuredTimes == times_.end() || floorTimes == times_.end()) return;  // filtered out, or failed
         const auto ratio = [](const std::vector<double>& top, const std::vector<double>& bottom) {

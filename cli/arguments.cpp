@@ -2,15 +2,14 @@
 
 namespace sonatag::cli {
 
-#define SONATAG_CLI_SYNOPSIS                                                                         \
-    "Usage: sonatag-cli show [--json] FILE...\n"                                                     \
+#define SONATAG_CLI_SYNOPSIS                                                                             \
+    "Usage: sonatag-cli show [--json] FILE...\n"                                                         \
     "       sonatag-cli set [--title TEXT | --title-from-name] [--artist TEXT] [--album TEXT] FILE...\n" \
     "       sonatag-cli --help | --version\n"
 
 const std::string_view kUsage = SONATAG_CLI_SYNOPSIS "Run 'sonatag-cli --help' for more.\n";
 
-const std::string_view kHelp =
-    SONATAG_CLI_SYNOPSIS
+const std::string_view kHelp = SONATAG_CLI_SYNOPSIS
     "\n"
     "Reads and writes the title, artist and album of the ID3v1 tag at the end of MP3 files,\n"
     "kept in code page 936 (GBK).\n"
@@ -59,7 +58,9 @@ private:
     int next_ = 2;  // after the program and the command
 };
 
-bool IsOption(std::string_view argument) { return argument.size() > 1 && argument[0] == '-'; }
+bool IsOption(std::string_view argument) {
+    return argument.size() > 1 && argument[0] == '-';
+}
 
 void SetOnce(std::optional<std::string>& field, std::string_view option, std::string value) {
     if (field) throw UsageError("option " + std::string(option) + " is given twice");
@@ -67,16 +68,15 @@ void SetOnce(std::optional<std::string>& field, std::string_view option, std::st
 }
 
 // Handles one option of the show command; false when the option is not one of them.
-bool TakeShowOption(std::string_view name, std::optional<std::string_view> inlineValue,
-                    Arguments& arguments) {
+bool TakeShowOption(std::string_view name, std::optional<std::string_view> inlineValue, Arguments& arguments) {
     if (name != "--json" || inlineValue) return false;
     arguments.json = true;
     return true;
 }
 
 // Handles one option of the set command; false when the option is not one of them.
-bool TakeSetOption(std::string_view name, std::optional<std::string_view> inlineValue,
-                   ArgumentReader& reader, Arguments& arguments) {
+bool TakeSetOption(std::string_view name, std::optional<std::string_view> inlineValue, ArgumentReader& reader,
+                   Arguments& arguments) {
     if (name == "--title-from-name") {
         if (inlineValue) throw UsageError("option --title-from-name takes no value");
         if (arguments.titleFromName) throw UsageError("option --title-from-name is given twice");
@@ -114,9 +114,8 @@ void ParseCommandArguments(ArgumentReader& reader, Arguments& arguments) {
             arguments.command = Command::Help;
             return;
         }
-        const bool known = arguments.command == Command::Show
-                               ? TakeShowOption(name, inlineValue, arguments)
-                               : TakeSetOption(name, inlineValue, reader, arguments);
+        const bool known = arguments.command == Command::Show ? TakeShowOption(name, inlineValue, arguments)
+                                                              : TakeSetOption(name, inlineValue, reader, arguments);
         if (!known) throw UsageError("unknown option " + std::string(argument));
     }
     if (arguments.files.empty()) throw UsageError("no FILE given");

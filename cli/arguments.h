@@ -12,7 +12,7 @@ enum class Command { Help, Version, Show, Set };
 
 struct Arguments {
     Command command = Command::Help;
-    bool json = false;  // show
+    bool json = false;                 // show
     std::optional<std::string> title;  // set; texts as given, UTF-8
     bool titleFromName = false;
     std::optional<std::string> artist;

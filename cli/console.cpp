@@ -35,9 +35,13 @@ void Console::Flush() {
     out_.clear();
 }
 
-void Console::Error(std::string_view message) { WriteMessage("", message); }
+void Console::Error(std::string_view message) {
+    WriteMessage("", message);
+}
 
-void Console::Warning(std::string_view message) { WriteMessage("warning: ", message); }
+void Console::Warning(std::string_view message) {
+    WriteMessage("warning: ", message);
+}
 
 void Console::Usage(std::string_view message, std::string_view usage) {
     WriteMessage("", message, usage);

@@ -20,8 +20,10 @@ int Run(const Arguments& arguments, Console& console) {
             console.out() += sonatag::kVersion;
             console.out() += '\n';
             return 0;
-        case Command::Show: return RunShow(arguments, console);
-        case Command::Set: return RunSet(arguments, console);
+        case Command::Show:
+            return RunShow(arguments, console);
+        case Command::Set:
+            return RunSet(arguments, console);
     }
     return 0;
 }

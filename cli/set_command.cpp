@@ -15,9 +15,9 @@ namespace {
 
 // A text given on the command line, ready to be written into a field.
 struct FieldText {
-    std::string bytes;           // code page 936
-    bool lossy = false;          // some character became '?'
-    std::size_t keptBytes = 0;   // what the 30-byte field keeps of bytes
+    std::string bytes;          // code page 936
+    bool lossy = false;         // some character became '?'
+    std::size_t keptBytes = 0;  // what the 30-byte field keeps of bytes
 };
 
 FieldText PrepareFieldText(std::string_view utf8) {

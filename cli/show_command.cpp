@@ -12,9 +12,12 @@ namespace {
 
 std::string_view StatusName(ReadOutcome outcome) {
     switch (outcome) {
-        case ReadOutcome::TooShort: return "tooshort";
-        case ReadOutcome::NoTag: return "notag";
-        case ReadOutcome::Found: break;
+        case ReadOutcome::TooShort:
+            return "tooshort";
+        case ReadOutcome::NoTag:
+            return "notag";
+        case ReadOutcome::Found:
+            break;
     }
     return "found";
 }
@@ -56,9 +59,14 @@ void AppendQuotedField(std::string& out, std::string_view label, std::string_vie
 void AppendPlainLine(std::string& out, std::string_view path, const TagReadResult& result) {
     AppendDisplayText(out, path);
     switch (result.outcome) {
-        case ReadOutcome::TooShort: out += ": too short to hold a tag\n"; return;
-        case ReadOutcome::NoTag: out += ": no tag\n"; return;
-        case ReadOutcome::Found: break;
+        case ReadOutcome::TooShort:
+            out += ": too short to hold a tag\n";
+            return;
+        case ReadOutcome::NoTag:
+            out += ": no tag\n";
+            return;
+        case ReadOutcome::Found:
+            break;
     }
     AppendQuotedField(out, ": title", result.fields.title);
     AppendQuotedField(out, ", artist", result.fields.artist);

@@ -7,7 +7,9 @@ namespace {
 constexpr char kHexDigits[] = "0123456789abcdef";
 constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
 
-bool IsContinuationByte(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+bool IsContinuationByte(unsigned char byte) {
+    return (byte & 0xC0) == 0x80;
+}
 
 void AppendHexByte(std::string& out, std::string_view prefix, unsigned char byte) {
     out += prefix;
@@ -23,29 +25,57 @@ std::size_t PlainRunLength(std::string_view text, IsPlain isPlain) {
     return length;
 }
 
-bool IsPlainJsonByte(unsigned char byte) { return byte >= 0x20 && byte < 0x80 && byte != '"' && byte != '\\'; }
+bool IsPlainJsonByte(unsigned char byte) {
+    return byte >= 0x20 && byte < 0x80 && byte != '"' && byte != '\\';
+}
 
 void AppendJsonEscape(std::string& out, unsigned char byte) {
     switch (byte) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\b': out += "\\b"; break;
-        case '\f': out += "\\f"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default: AppendHexByte(out, "\\u00", byte); break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\b':
+            out += "\\b";
+            break;
+        case '\f':
+            out += "\\f";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            AppendHexByte(out, "\\u00", byte);
+            break;
     }
 }
 
-bool IsPlainDisplayByte(unsigned char byte) { return byte >= 0x20 && byte < 0x7F; }
+bool IsPlainDisplayByte(unsigned char byte) {
+    return byte >= 0x20 && byte < 0x7F;
+}
 
 void AppendDisplayEscape(std::string& out, unsigned char byte) {
     switch (byte) {
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default: AppendHexByte(out, "\\x", byte); break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            AppendHexByte(out, "\\x", byte);
+            break;
     }
 }
 

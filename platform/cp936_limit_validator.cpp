@@ -61,4 +61,6 @@ QValidator::State Cp936LimitValidator::ValidateUserEdit(QString& input, int& pos
     return Acceptable;
 }
 
-void SetLimitText(QLineEdit* edit, int maxBytes) { edit->setValidator(new Cp936LimitValidator(maxBytes, edit)); }
+void SetLimitText(QLineEdit* edit, int maxBytes) {
+    edit->setValidator(new Cp936LimitValidator(maxBytes, edit));
+}

@@ -18,8 +18,8 @@
 namespace {
 
 Qt::WindowFlags WindowFlagsOf(const DialogTemplate& dialogTemplate) {
-    Qt::WindowFlags flags = Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                            Qt::WindowCloseButtonHint;
+    Qt::WindowFlags flags =
+        Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     // A window that can be minimised is a window of its own, with its own taskbar entry.
     if (dialogTemplate.minimizeBox) return flags | Qt::Window | Qt::WindowMinimizeButtonHint;
     return flags | Qt::Dialog;
@@ -27,10 +27,14 @@ Qt::WindowFlags WindowFlagsOf(const DialogTemplate& dialogTemplate) {
 
 QMessageBox::Icon MessageBoxIcon(unsigned int type) {
     switch (type & 0xF0) {
-        case MB_ICONERROR: return QMessageBox::Critical;
-        case MB_ICONEXCLAMATION: return QMessageBox::Warning;
-        case MB_ICONINFORMATION: return QMessageBox::Information;
-        default: return QMessageBox::NoIcon;
+        case MB_ICONERROR:
+            return QMessageBox::Critical;
+        case MB_ICONEXCLAMATION:
+            return QMessageBox::Warning;
+        case MB_ICONINFORMATION:
+            return QMessageBox::Information;
+        default:
+            return QMessageBox::NoIcon;
     }
 }
 
@@ -103,7 +107,8 @@ void CDialog::SetDlgItemText(int id, const QString& text) {
 
 QString CDialog::GetDlgItemText(int id) const {
     const QWidget* widget = GetDlgItem(id);
-    if (auto* group = qobject_cast<const QGroupBox*>(widget)) return QString(group->title()).replace(QStringLiteral("&&"), QStringLiteral("&"));
+    if (auto* group = qobject_cast<const QGroupBox*>(widget))
+        return QString(group->title()).replace(QStringLiteral("&&"), QStringLiteral("&"));
     if (auto* button = qobject_cast<const QAbstractButton*>(widget)) return button->text();
     if (auto* label = qobject_cast<const QLabel*>(widget)) return label->text();
     if (auto* edit = qobject_cast<const QLineEdit*>(widget)) return edit->text();
@@ -117,9 +122,12 @@ int CDialog::MessageBox(const QString& text, const QString& caption, unsigned in
     box.setStandardButtons((type & 0xF) == MB_YESNO ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
     if (type & MB_TOPMOST) box.setWindowFlag(Qt::WindowStaysOnTopHint);
     switch (box.exec()) {
-        case QMessageBox::Yes: return IDYES;
-        case QMessageBox::No: return IDNO;
-        default: return IDOK;
+        case QMessageBox::Yes:
+            return IDYES;
+        case QMessageBox::No:
+            return IDNO;
+        default:
+            return IDOK;
     }
 }
 

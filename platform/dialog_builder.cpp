@@ -24,7 +24,8 @@ QWidget* CreatePushButton(const ControlTemplate& row, QWidget* parent) {
 QWidget* CreateBitmapButton(const ControlTemplate& row, QWidget* parent) {
     auto* button = new QPushButton(parent);
     button->setFlat(true);
-    if (row.style & kStaticEdge) button->setStyleSheet(QStringLiteral("QPushButton { border: 1px inset palette(mid); }"));
+    if (row.style & kStaticEdge)
+        button->setStyleSheet(QStringLiteral("QPushButton { border: 1px inset palette(mid); }"));
     return button;
 }
 
@@ -53,16 +54,26 @@ QWidget* CreateEtchedFrame(QWidget* parent) {
 
 QWidget* CreateWidget(const ControlTemplate& row, QWidget* parent) {
     switch (row.kind) {
-        case ControlKind::PushButton: return CreatePushButton(row, parent);
-        case ControlKind::BitmapButton: return CreateBitmapButton(row, parent);
-        case ControlKind::CheckBox: return new QCheckBox(QString::fromUtf8(row.text), parent);
-        case ControlKind::Edit: return new QLineEdit(QString::fromUtf8(row.text), parent);
-        case ControlKind::Static: return CreateStatic(row, parent);
-        case ControlKind::Icon: return CreateIcon(row, parent);
-        case ControlKind::GroupBox: return new QGroupBox(QString::fromUtf8(row.text), parent);
-        case ControlKind::EtchedFrame: return CreateEtchedFrame(parent);
-        case ControlKind::ListBox: return new CListBox(parent);
-        case ControlKind::Player: return new COcx1(parent);
+        case ControlKind::PushButton:
+            return CreatePushButton(row, parent);
+        case ControlKind::BitmapButton:
+            return CreateBitmapButton(row, parent);
+        case ControlKind::CheckBox:
+            return new QCheckBox(QString::fromUtf8(row.text), parent);
+        case ControlKind::Edit:
+            return new QLineEdit(QString::fromUtf8(row.text), parent);
+        case ControlKind::Static:
+            return CreateStatic(row, parent);
+        case ControlKind::Icon:
+            return CreateIcon(row, parent);
+        case ControlKind::GroupBox:
+            return new QGroupBox(QString::fromUtf8(row.text), parent);
+        case ControlKind::EtchedFrame:
+            return CreateEtchedFrame(parent);
+        case ControlKind::ListBox:
+            return new CListBox(parent);
+        case ControlKind::Player:
+            return new COcx1(parent);
     }
     return nullptr;
 }

@@ -6,16 +6,16 @@
 // control's position in dialog units. CDialog builds the widgets from it.
 
 enum class ControlKind {
-    PushButton,     // the DefaultButton style makes it the dialog's default button
-    BitmapButton,   // flat button whose face is an image set by the dialog
-    CheckBox,       // automatic check box
-    Edit,           // one-line text field
-    Static,         // plain text, '&' included; wraps at word or CJK boundaries
-    Icon,           // image label; the row's text is the image's resource path
+    PushButton,    // the DefaultButton style makes it the dialog's default button
+    BitmapButton,  // flat button whose face is an image set by the dialog
+    CheckBox,      // automatic check box
+    Edit,          // one-line text field
+    Static,        // plain text, '&' included; wraps at word or CJK boundaries
+    Icon,          // image label; the row's text is the image's resource path
     GroupBox,
     EtchedFrame,
-    ListBox,        // extended multiple selection, items in insertion order
-    Player,         // the embedded media player
+    ListBox,  // extended multiple selection, items in insertion order
+    Player,   // the embedded media player
 };
 
 // The parts of a control's style that change how it is built.
@@ -30,8 +30,8 @@ struct ControlTemplate {
     const char* idName;  // the control's objectName
     int id;
     ControlKind kind;
-    const char* text;  // UTF-8
-    unsigned style;    // ControlStyle bits
+    const char* text;         // UTF-8
+    unsigned style;           // ControlStyle bits
     int x, y, width, height;  // dialog units
 };
 

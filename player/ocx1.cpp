@@ -20,7 +20,9 @@
 #include "player/player_state_record.h"
 
 // Q_INIT_RESOURCE must be used at global scope; the record lives in a static library.
-static void InitPlayerResources() { Q_INIT_RESOURCE(player); }
+static void InitPlayerResources() {
+    Q_INIT_RESOURCE(player);
+}
 
 namespace {
 
@@ -39,8 +41,8 @@ PlayerSettings LoadSettings() {
     }
     const QByteArray bytes = file.readAll();
     try {
-        return PlayerStateRecord::Parse({reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                         static_cast<std::size_t>(bytes.size())})
+        return PlayerStateRecord::Parse(
+                   {reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())})
             .settings();
     } catch (const sonatag::PlayerStateError& error) {
         qWarning("COcx1: %s; using the default settings", error.what());
@@ -68,9 +70,12 @@ QString ProblemWith(const QFileInfo& file) {
 
 QString ReasonFor(QMediaPlayer::Error error) {
     switch (error) {
-    case QMediaPlayer::FormatError: return QStringLiteral("不支持的文件格式");
-    case QMediaPlayer::AccessDeniedError: return QStringLiteral("没有读取权限");
-    default: return QStringLiteral("文件已损坏或格式不受支持");
+        case QMediaPlayer::FormatError:
+            return QStringLiteral("不支持的文件格式");
+        case QMediaPlayer::AccessDeniedError:
+            return QStringLiteral("没有读取权限");
+        default:
+            return QStringLiteral("文件已损坏或格式不受支持");
     }
 }
 
@@ -161,11 +166,12 @@ void COcx1::put_URL(const QString& path) {
     if (m_autoStart) m_player->play();
 }
 
-QString COcx1::get_URL() const { return m_url; }
+QString COcx1::get_URL() const {
+    return m_url;
+}
 
 const QUuid& COcx1::GetClsid() {
-    static constexpr QUuid kClsid(0x6BF52A52, 0x394A, 0x11D3, 0xB1, 0x53, 0x00, 0xC0, 0x4F, 0x79,
-                                  0xFA, 0xA6);
+    static constexpr QUuid kClsid(0x6BF52A52, 0x394A, 0x11D3, 0xB1, 0x53, 0x00, 0xC0, 0x4F, 0x79, 0xFA, 0xA6);
     return kClsid;
 }
 
@@ -227,8 +233,7 @@ void COcx1::ConnectControls() {
     connect(m_stop, &QToolButton::clicked, this, [this] { m_player->stop(); });
     connect(m_mute, &QToolButton::toggled, this, [this](bool muted) {
         if (m_audio != nullptr) m_audio->setMuted(muted);
-        m_mute->setIcon(style()->standardIcon(muted ? QStyle::SP_MediaVolumeMuted
-                                                    : QStyle::SP_MediaVolume));
+        m_mute->setIcon(style()->standardIcon(muted ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
         Describe(m_mute, muted ? QStringLiteral("取消静音") : QStringLiteral("静音"));
     });
     // The slider position is already moved when the action fires, its value not yet.
@@ -238,18 +243,16 @@ void COcx1::ConnectControls() {
 }
 
 void COcx1::ConnectPlayer() {
-    connect(m_player, &QMediaPlayer::mediaStatusChanged, this, &COcx1::RestartIfCut,
-            Qt::QueuedConnection);
+    connect(m_player, &QMediaPlayer::mediaStatusChanged, this, &COcx1::RestartIfCut, Qt::QueuedConnection);
     connect(m_player, &QMediaPlayer::durationChanged, this, &COcx1::RestartWhenTimed);
     connect(m_player, &QMediaPlayer::playbackStateChanged, this, &COcx1::UpdateButtons);
     connect(m_player, &QMediaPlayer::sourceChanged, this, &COcx1::UpdateButtons);
     connect(m_player, &QMediaPlayer::seekableChanged, this, &COcx1::UpdateButtons);
     connect(m_player, &QMediaPlayer::positionChanged, this, &COcx1::UpdatePosition);
     connect(m_player, &QMediaPlayer::durationChanged, this, &COcx1::UpdateDuration);
-    connect(m_player, &QMediaPlayer::errorOccurred, this,
-            [this](QMediaPlayer::Error error, const QString& detail) {
-                if (error != QMediaPlayer::NoError) ShowError(ReasonFor(error), detail);
-            });
+    connect(m_player, &QMediaPlayer::errorOccurred, this, [this](QMediaPlayer::Error error, const QString& detail) {
+        if (error != QMediaPlayer::NoError) ShowError(ReasonFor(error), detail);
+    });
 }
 
 void COcx1::HideControls() {
@@ -263,8 +266,7 @@ void COcx1::HideControls() {
 // one) cuts the stream to length zero, and it ends at once at position 0. Such a file is
 // started once more as soon as its duration is known; playing from the end seeks again.
 void COcx1::RestartIfCut() {
-    const bool endedAtStart =
-        m_player->mediaStatus() == QMediaPlayer::EndOfMedia && m_player->position() == 0;
+    const bool endedAtStart = m_player->mediaStatus() == QMediaPlayer::EndOfMedia && m_player->position() == 0;
     if (!endedAtStart || m_restartedCutStream) return;
     m_restartedCutStream = true;
     m_restartWhenTimed = true;
@@ -298,8 +300,7 @@ void COcx1::UpdateButtons() {
     const QMediaPlayer::PlaybackState state = loaded ? m_player->playbackState() : QMediaPlayer::StoppedState;
     const bool playing = state == QMediaPlayer::PlayingState;
     m_playPause->setEnabled(loaded);
-    m_playPause->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause
-                                                       : QStyle::SP_MediaPlay));
+    m_playPause->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
     Describe(m_playPause, playing ? QStringLiteral("暂停") : QStringLiteral("播放"));
     m_stop->setEnabled(loaded && state != QMediaPlayer::StoppedState);
     m_position->setEnabled(loaded && m_player->isSeekable());
@@ -317,6 +318,6 @@ void COcx1::UpdateDuration(qint64 duration) {
 
 void COcx1::ApplyVolume(int volume) {
     if (m_audio == nullptr) return;
-    m_audio->setVolume(QAudio::convertVolume(volume / 100.0, QAudio::LogarithmicVolumeScale,
-                                             QAudio::LinearVolumeScale));
+    m_audio->setVolume(
+        QAudio::convertVolume(volume / 100.0, QAudio::LogarithmicVolumeScale, QAudio::LinearVolumeScale));
 }

@@ -26,6 +26,10 @@ void CSonatagDlg::OnPlay() {
     m_strSavedAlbum = m_strAlbum;
 }
 
-void CSonatagDlg::OnListPlayCurrent() { OnPlay(); }
+void CSonatagDlg::OnListPlayCurrent() {
+    OnPlay();
+}
 
-void CSonatagDlg::OnDblclkFileList() { OnPlay(); }
+void CSonatagDlg::OnDblclkFileList() {
+    OnPlay();
+}

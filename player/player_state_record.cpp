@@ -43,8 +43,8 @@ public:
 
     std::span<const std::uint8_t> Take(std::size_t count, const std::string& what) {
         if (count > remaining()) {
-            Fail(offset(), what + " needs " + std::to_string(count) + " bytes, only " +
-                               std::to_string(remaining()) + " left");
+            Fail(offset(),
+                 what + " needs " + std::to_string(count) + " bytes, only " + std::to_string(remaining()) + " left");
         }
         const auto taken = bytes_.subspan(position_, count);
         position_ += count;
@@ -58,8 +58,7 @@ public:
 
     std::uint32_t U32(const std::string& what) {
         const auto b = Take(4, what);
-        return std::uint32_t{b[0]} | std::uint32_t{b[1]} << 8 | std::uint32_t{b[2]} << 16 |
-               std::uint32_t{b[3]} << 24;
+        return std::uint32_t{b[0]} | std::uint32_t{b[1]} << 8 | std::uint32_t{b[2]} << 16 | std::uint32_t{b[3]} << 24;
     }
 
     std::int32_t I32(const std::string& what) { return static_cast<std::int32_t>(U32(what)); }
@@ -95,20 +94,24 @@ std::u16string ReadString(ByteReader& in) {
 PlayerStateRecord::Value ReadValue(ByteReader& in) {
     const std::size_t at = in.offset();
     switch (const std::uint16_t tag = in.U16("type tag")) {
-    case kVtBstr: return ReadString(in);
-    case kVtR8: return in.F64("double");
-    case kVtI4: return in.I32("integer");
-    case kVtBool: return in.U16("boolean") != 0;
-    default: Fail(at, "unknown type tag " + Hex(tag));
+        case kVtBstr:
+            return ReadString(in);
+        case kVtR8:
+            return in.F64("double");
+        case kVtI4:
+            return in.I32("integer");
+        case kVtBool:
+            return in.U16("boolean") != 0;
+        default:
+            Fail(at, "unknown type tag " + Hex(tag));
     }
 }
 
 template <typename T>
-const T& ValueAt(const std::vector<PlayerStateRecord::Value>& values, std::size_t index,
-                 const std::string& name) {
+const T& ValueAt(const std::vector<PlayerStateRecord::Value>& values, std::size_t index, const std::string& name) {
     if (const T* value = std::get_if<T>(&values[index])) return *value;
-    throw PlayerStateError("player state record: value " + std::to_string(index + 1) + " (" +
-                           name + ") has the wrong type");
+    throw PlayerStateError("player state record: value " + std::to_string(index + 1) + " (" + name +
+                           ") has the wrong type");
 }
 
 PlayerSettings SettingsFrom(const std::vector<PlayerStateRecord::Value>& values) {

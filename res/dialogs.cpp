@@ -7,6 +7,7 @@ namespace {
 
 using enum ControlKind;
 
+// clang-format off
 // In tab order, which is also the order of creation. Positions in dialog units.
 constexpr ControlTemplate kMainControls[] = {
     // id name              id                 kind          text                  style                      x    y    w    h
@@ -50,6 +51,8 @@ constexpr MenuItemTemplate kListMenuItems[] = {
     {"ID_LIST_SELECT_ALL",     ID_LIST_SELECT_ALL,     "选中全部文件"},
     {"ID_LIST_PLAY_CURRENT",   ID_LIST_PLAY_CURRENT,   "播放当前音乐"},
 };
+
+// clang-format on
 
 }  // namespace
 

@@ -6,7 +6,9 @@
 namespace sonatag {
 
 // A byte that begins a double-byte character in code page 936.
-constexpr bool IsLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+constexpr bool IsLeadByte(unsigned char byte) {
+    return byte >= 0x81 && byte <= 0xFE;
+}
 
 // Copies the text src (which ends at its first NUL or at its end) into exactly count bytes
 // at dst: pads with NUL when the text ends early, and never leaves half of a double-byte

@@ -18,7 +18,9 @@ std::string ReadField(const char (&bytes)[kFieldSize]) {
 
 }  // namespace
 
-bool HasTagIdentifier(const Id3v1Tag& block) { return std::memcmp(block.identifier, "TAG", 3) == 0; }
+bool HasTagIdentifier(const Id3v1Tag& block) {
+    return std::memcmp(block.identifier, "TAG", 3) == 0;
+}
 
 Id3v1Tag BuildTagBlock(std::string_view title, std::string_view artist, std::string_view album) {
     Id3v1Tag block;

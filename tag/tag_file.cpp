@@ -131,7 +131,10 @@ std::string Printable(std::string path) {
 }  // namespace
 
 FileError::FileError(std::string path, int error, std::string reason)
-    : std::runtime_error(Printable(path) + ": " + reason), path_(std::move(path)), error_(error), reason_(std::move(reason)) {}
+    : std::runtime_error(Printable(path) + ": " + reason),
+      path_(std::move(path)),
+      error_(error),
+      reason_(std::move(reason)) {}
 
 TagReadResult ReadTagFields(const std::string& path) {
     const LockedFile file = OpenForReading(path);

@@ -106,11 +106,17 @@ void CSonatagDlg::OnClear() {
     ResetPanel(*this);
 }
 
-void CSonatagDlg::OnSelectAll() { m_listFiles->selectAll(); }
+void CSonatagDlg::OnSelectAll() {
+    m_listFiles->selectAll();
+}
 
-void CSonatagDlg::OnListRemoveCurrent() { OnRemove(); }
+void CSonatagDlg::OnListRemoveCurrent() {
+    OnRemove();
+}
 
-void CSonatagDlg::OnListSelectAll() { OnSelectAll(); }
+void CSonatagDlg::OnListSelectAll() {
+    OnSelectAll();
+}
 
 // The point alone decides, whichever control it came from; a request from the keyboard
 // comes with (-1, -1) and so shows nothing.

@@ -51,7 +51,8 @@ void ShowTagOf(CSonatagDlg& dlg, const QString& path) {
             SetPanelTexts(dlg, none, none, none);
             break;
         }
-        case sonatag::ReadOutcome::TooShort: break;
+        case sonatag::ReadOutcome::TooShort:
+            break;
     }
 }
 
@@ -115,8 +116,8 @@ void CSonatagDlg::OnModify() {
         m_strTitle = TrimWhiteSpace(m_strTitle);
         m_strArtist = TrimWhiteSpace(m_strArtist);
         m_strAlbum = TrimWhiteSpace(m_strAlbum);
-        const sonatag::WriteOutcome outcome = sonatag::WriteTagFields(
-            FileSystemPath(path), ToTagText(m_strTitle), ToTagText(m_strArtist), ToTagText(m_strAlbum));
+        const sonatag::WriteOutcome outcome = sonatag::WriteTagFields(FileSystemPath(path), ToTagText(m_strTitle),
+                                                                      ToTagText(m_strArtist), ToTagText(m_strAlbum));
         if (outcome == sonatag::WriteOutcome::Written)
             ++written;
         else
@@ -124,7 +125,8 @@ void CSonatagDlg::OnModify() {
     }
 
     if (tooShort.isEmpty()) {
-        MessageBox(QStringLiteral("文件信息修改成功！"), QStringLiteral("恭喜"), MB_OK | MB_ICONINFORMATION | MB_TOPMOST);
+        MessageBox(QStringLiteral("文件信息修改成功！"), QStringLiteral("恭喜"),
+                   MB_OK | MB_ICONINFORMATION | MB_TOPMOST);
     } else {
         // Files too short to hold a block were passed over: saying only "success" would hide it.
         const QString passedOver = PassedOverMessage(written, tooShort);

@@ -7,11 +7,17 @@
 
 namespace sonatag::ui {
 
-std::string FileSystemPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+std::string FileSystemPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
 
-std::string ToTagText(const QString& text) { return Utf8ToCp936(text.toStdString()).bytes; }
+std::string ToTagText(const QString& text) {
+    return Utf8ToCp936(text.toStdString()).bytes;
+}
 
-QString FromTagText(const std::string& bytes) { return QString::fromStdString(Cp936ToUtf8(bytes)); }
+QString FromTagText(const std::string& bytes) {
+    return QString::fromStdString(Cp936ToUtf8(bytes));
+}
 
 QString FileName(const QString& path, int nMode) {
     return QString::fromStdString(GetFileName(path.toStdString(), nMode));

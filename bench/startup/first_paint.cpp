@@ -34,4 +34,6 @@ private:
 
 }  // namespace
 
-void ReportFirstPaintAndClose(QApplication& app) { app.installEventFilter(new FirstPaintReporter(&app)); }
+void ReportFirstPaintAndClose(QApplication& app) {
+    app.installEventFilter(new FirstPaintReporter(&app));
+}

@@ -58,7 +58,9 @@ void Click(const char* objectName) {
 
 // Lets the window lay out and paint what the command changed, as it would before the user
 // sees the result.
-void Settle() { QApplication::processEvents(); }
+void Settle() {
+    QApplication::processEvents();
+}
 
 void Fill(const QStringList& paths) {
     dlg->m_listFiles->clear();
@@ -89,7 +91,8 @@ void SelectionChange(benchmark::State& state) {
     int row = 0;
     for (auto _ : state) {
         row = row == 1 ? 2 : 1;  // a file with a block and one without, in turns
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->visualItemRect(list->item(row)).center());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          list->visualItemRect(list->item(row)).center());
         Settle();
     }
     ReportErrors(state);
@@ -127,7 +130,8 @@ void WriteTagFieldsBaseline(benchmark::State& state) {
 // Every other item, the worst case for a list that deletes ranges of items.
 void SelectEveryOtherItem(CListBox& list) {
     QItemSelection selection;
-    for (int row = 0; row < list.count(); row += 2) selection.select(list.model()->index(row, 0), list.model()->index(row, 0));
+    for (int row = 0; row < list.count(); row += 2)
+        selection.select(list.model()->index(row, 0), list.model()->index(row, 0));
     list.selectionModel()->select(selection, QItemSelectionModel::Select);
 }
 

@@ -55,7 +55,8 @@ TEST_F(AboutDlgTest, OpensFromTheBitmapButtonOverTheMainWindow) {
 TEST_F(AboutDlgTest, EnterAndEscapeCloseItAndEachOpeningLeavesNothingBehind) {
     const auto topLevelsBefore = QApplication::topLevelWidgets().size();
     for (int i = 0; i < 10; ++i)
-        EXPECT_TRUE(OpenAbout(i % 2 == 0 ? Qt::Key_Return : Qt::Key_Escape).isNull()) << "the box and its font outlive their opening";
+        EXPECT_TRUE(OpenAbout(i % 2 == 0 ? Qt::Key_Return : Qt::Key_Escape).isNull())
+            << "the box and its font outlive their opening";
     EXPECT_EQ(QApplication::topLevelWidgets().size(), topLevelsBefore);
     EXPECT_TRUE(dlg.findChildren<CAboutDlg*>().isEmpty());
 }

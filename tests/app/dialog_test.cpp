@@ -50,7 +50,9 @@ public:
 
 constexpr MessageMapEntry<TestDlg> kMessageMap[] = {OnClicked(IDC_RUN, &TestDlg::OnRun)};
 
-TestDlg::TestDlg() : CDialog(kTemplate, nullptr) { SetMessageMap<TestDlg>(this, kMessageMap); }
+TestDlg::TestDlg() : CDialog(kTemplate, nullptr) {
+    SetMessageMap<TestDlg>(this, kMessageMap);
+}
 
 class DialogTest : public ::testing::Test {
 protected:

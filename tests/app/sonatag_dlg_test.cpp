@@ -49,8 +49,8 @@ TEST_F(SonatagDlgTest, StartsWithAnEmptyListADisabledPanelAndTheFocusOnModify) {
     EXPECT_EQ(dlg.GetDlgItemText(IDC_INFO_GROUP), QStringLiteral("文件信息"));
     EXPECT_EQ(dlg.GetDlgItemText(IDC_PLAY_GROUP), QStringLiteral("播放音乐"));
     EXPECT_EQ(dlg.m_listFiles->count(), 0);
-    for (QWidget* panel : std::initializer_list<QWidget*>{dlg.m_checkUseFileName, dlg.m_editTitle, dlg.m_editArtist,
-                                                          dlg.m_editAlbum})
+    for (QWidget* panel :
+         std::initializer_list<QWidget*>{dlg.m_checkUseFileName, dlg.m_editTitle, dlg.m_editArtist, dlg.m_editAlbum})
         EXPECT_FALSE(panel->isEnabled()) << panel->objectName().toStdString();
     for (QLineEdit* edit : {dlg.m_editTitle, dlg.m_editArtist, dlg.m_editAlbum}) EXPECT_TRUE(edit->text().isEmpty());
     EXPECT_FALSE(dlg.m_checkUseFileName->isChecked());

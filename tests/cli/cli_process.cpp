@@ -45,8 +45,7 @@ CliResult RunCli(const std::vector<std::string>& arguments, const std::string& w
     return result;
 }
 
-std::string TagBlock(std::string_view title, std::string_view artist, std::string_view album,
-                     std::string_view tail) {
+std::string TagBlock(std::string_view title, std::string_view artist, std::string_view album, std::string_view tail) {
     std::string block = "TAG";
     for (const std::string_view field : {title, artist, album}) {
         block += field;

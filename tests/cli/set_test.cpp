@@ -39,7 +39,8 @@ TEST_F(SetTest, KeepsEachFieldNotGiven) {
 TEST_F(SetTest, TrimsTheSixWhiteSpaceCharactersAtBothEndsOnly) {
     const std::string path = MakeFile("a.mp3");
 
-    EXPECT_EQ(RunCli({"set", "--title", " \t\n\v\f\ra  b\r\n", "--artist", "   ", "--album=\u3000x", path}).exitCode, 0);
+    EXPECT_EQ(RunCli({"set", "--title", " \t\n\v\f\ra  b\r\n", "--artist", "   ", "--album=\u3000x", path}).exitCode,
+              0);
 
     // An ideographic space is no white space here.
     EXPECT_EQ(LastBlock(path), TagBlock("a  b", "", "\xA1\xA1x"));

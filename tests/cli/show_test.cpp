@@ -22,9 +22,9 @@ TEST_F(ShowTest, PlainFormGivesOneSafeLinePerFileAndErrorsOnStandardError) {
     const CliResult result = RunCli({"show", tagged, missing, controls, dir.path().string(), untagged, tiny});
 
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.out, tagged + ": title \"歌\", artist \"艺术家\", album \"专辑\"\n" +
-                              controls + ": title \"red\\x1b[31m\", artist \"tab\\there\", album \"bell\\x07\"\n" +
-                              untagged + ": no tag\n" + tiny + ": too short to hold a tag\n");
+    EXPECT_EQ(result.out, tagged + ": title \"歌\", artist \"艺术家\", album \"专辑\"\n" + controls +
+                              ": title \"red\\x1b[31m\", artist \"tab\\there\", album \"bell\\x07\"\n" + untagged +
+                              ": no tag\n" + tiny + ": too short to hold a tag\n");
     EXPECT_NE(result.err.find(missing + ": "), std::string::npos) << result.err;
     EXPECT_NE(result.err.find("No such file"), std::string::npos) << result.err;
     EXPECT_NE(result.err.find(dir.path().string() + ": not a regular file"), std::string::npos) << result.err;
@@ -44,9 +44,9 @@ TEST_F(ShowTest, JsonGivesEachStatusWithExactlyItsKeys) {
     const std::string expected =
         "{\"path\": \"" + tagged +
         "\", \"status\": \"found\", \"title\": \"你好 abc\", \"artist\": \"€ 5\", \"album\": \"\"}\n" +
-        "{\"path\": \"" + untagged + "\", \"status\": \"notag\"}\n" +
-        "{\"path\": \"" + tiny + "\", \"status\": \"tooshort\"}\n" +
-        "{\"path\": \"" + missing + "\", \"status\": \"error\", \"error\": \"" + missing + ": ";
+        "{\"path\": \"" + untagged + "\", \"status\": \"notag\"}\n" + "{\"path\": \"" + tiny +
+        "\", \"status\": \"tooshort\"}\n" + "{\"path\": \"" + missing + "\", \"status\": \"error\", \"error\": \"" +
+        missing + ": ";
     EXPECT_EQ(result.out.substr(0, expected.size()), expected);
     EXPECT_EQ(result.out.find('\n', expected.size()), result.out.size() - 1) << "the error is one line";
     EXPECT_TRUE(result.out.ends_with("\"}\n")) << result.out;
@@ -54,8 +54,10 @@ TEST_F(ShowTest, JsonGivesEachStatusWithExactlyItsKeys) {
 
 TEST_F(ShowTest, JsonStaysValidForControlCharactersBadBytesAndANameThatIsNotUtf8) {
     // 0xFF is no code page 936 character; a lone lead byte at the end of a field is dropped.
-    const std::string path = MakeFile("bad\xFF\x01name\xE6\x97.mp3",
-                                      TagBlock("q\"b\\s\x01\x1f\x7f", "\xFF" "ok", "x\n\r\t"));
+    const std::string path = MakeFile("bad\xFF\x01name\xE6\x97.mp3", TagBlock("q\"b\\s\x01\x1f\x7f",
+                                                                              "\xFF"
+                                                                              "ok",
+                                                                              "x\n\r\t"));
 
     const CliResult result = RunCli({"show", "--json", path});
 
@@ -75,8 +77,9 @@ TEST_F(ShowTest, JsonOfManyFilesIsOneLineEachInOrder) {
         const std::string block = tagged ? TagBlock("\xB8\xE8 " + number, "\x01", "\"") : "";
         arguments.push_back(MakeFile("song " + number + " 歌.mp3", block));
         expected += "{\"path\": \"" + arguments.back() + "\", \"status\": ";
-        expected += tagged ? "\"found\", \"title\": \"歌 " + number + "\", \"artist\": \"\\u0001\", \"album\": \"\\\"\"}\n"
-                           : "\"notag\"}\n";
+        expected += tagged
+                        ? "\"found\", \"title\": \"歌 " + number + "\", \"artist\": \"\\u0001\", \"album\": \"\\\"\"}\n"
+                        : "\"notag\"}\n";
     }
 
     const CliResult result = RunCli(arguments);

@@ -1,5 +1,6 @@
 #include "player/ocx1.h"
 
+#include <gtest/gtest.h>
 #include <QAudioOutput>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -7,7 +8,6 @@
 #include <QMediaPlayer>
 #include <QSlider>
 #include <QToolButton>
-#include <gtest/gtest.h>
 
 #include <functional>
 

@@ -1,9 +1,9 @@
 #include "player/player_state_record.h"
 
-#include <QByteArray>
-#include <QFile>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <QByteArray>
+#include <QFile>
 
 #include <algorithm>
 #include <cstdint>
@@ -47,9 +47,9 @@ void Put32(Bytes& bytes, std::size_t at, std::uint32_t value) {
 TEST(PlayerStateRecord, DecodesTheStoredValuesIntoTheDefaultSettings) {
     const PlayerStateRecord record = PlayerStateRecord::Parse(StoredRecord());
     const std::u16string empty;
-    const std::vector<PlayerStateRecord::Value> expected = {
-        empty, 1.0,   0,     0.0,   empty, 1,     true,  0,     false, empty, 50,    false,
-        u"full", false, false, true, true, false, empty, empty, empty, empty, false};
+    const std::vector<PlayerStateRecord::Value> expected = {empty, 1.0,   0,     0.0,   empty,   1,     true,  0,
+                                                            false, empty, 50,    false, u"full", false, false, true,
+                                                            true,  false, empty, empty, empty,   empty, false};
     EXPECT_EQ(record.values(), expected);
     EXPECT_EQ(record.settings(), (PlayerSettings{true, 1.0, 50, u"full"}));
     // The player falls back on the defaults when the record is bad: they must be the same.
@@ -87,7 +87,10 @@ TEST(PlayerStateRecord, RejectsMalformedFieldsAndValues) {
         {[&](Bytes& b) { b[full + 14] = 'x'; }, "no terminator"},
         {[&](Bytes& b) { b[volume + 2] = 101; }, "volume 101"},
         // A value of another size shifts everything after it out of step.
-        {[&](Bytes& b) { b[Find(record, {0x0B, 0x00, 0xFF, 0xFF})] = 0x03; }, "player state record"},
+        {[&](Bytes& b) {
+             b[Find(record, {0x0B, 0x00, 0xFF, 0xFF})] = 0x03;
+         },
+         "player state record"},
     };
     for (const auto& [damage, reason] : cases) {
         Bytes damaged = record;

@@ -25,10 +25,14 @@ TEST(CopyFieldBytesTest, CopiesExactlyCountBytesNeverSplittingACharacter) {
         {sixteenSongs, 30, sixteenSongs.substr(0, 30)},
         {x29 + "\x80", 30, x29 + "\x80"},  // only 0x81 to 0xFE lead
         {x29 + "\xFF", 30, x29 + "\xFF"},
-        {x29 + "\x81" "a", 30, x29},
-        {x29 + "\xFE" "a", 30, x29},
+        {x29 + "\x81"
+               "a",
+         30, x29},
+        {x29 + "\xFE"
+               "a",
+         30, x29},
         {std::string("ab\0cd", 5), 30, "ab"},  // the text ends at its first NUL
-        {"ab\x81", 30, "ab"},                   // a lead byte without its trail byte
+        {"ab\x81", 30, "ab"},                  // a lead byte without its trail byte
         {std::string("ab\x81\0cd", 6), 30, "ab"},
         {"TAGXYZ", 3, "TAG"},
         {"x", 0, ""},

@@ -17,7 +17,7 @@ TEST(GetFileNameTest, TakesTheNameAfterTheLastSlash) {
         {"歌.mp3", 0, "歌.mp3"},
         {"/音乐/", 0, ""},
         {"D:\\音乐\\歌.mp3", 0, "D:\\音乐\\歌.mp3"},  // a backslash is an ordinary character
-        {"/x/song.flac", 1, "song."},                   // the extension is not examined
+        {"/x/song.flac", 1, "song."},                 // the extension is not examined
         {"/x/abcd", 1, ""},
         {"/x/abcde", 1, "a"},
         {"/x/song.mp3", 2, "song.mp3"},  // any other mode keeps the name whole

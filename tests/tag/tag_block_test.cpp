@@ -22,8 +22,8 @@ Id3v1Tag BlockFrom(std::string bytes) {
 
 TEST(BuildTagBlockTest, WritesEveryByteWithSpacesAndNoGenreAfterTheAlbum) {
     const Id3v1Tag block = BuildTagBlock("abc", "\xB8\xE8\xCA\xD6", std::string(31, 'z'));
-    const std::string expected = "TAG" + Field("abc") + Field("\xB8\xE8\xCA\xD6") + std::string(30, 'z') +
-                                 std::string(34, ' ') + "\xFF";
+    const std::string expected =
+        "TAG" + Field("abc") + Field("\xB8\xE8\xCA\xD6") + std::string(30, 'z') + std::string(34, ' ') + "\xFF";
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&block), sizeof block), expected);
 }
 

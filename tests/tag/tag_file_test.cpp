@@ -33,7 +33,9 @@ using test::WriteBytes;
 // Year, comment and genre of a block freshly appended: spaces and "no genre".
 const std::string kFreshTail = std::string(34, ' ') + "\xFF";
 // Year, comment, a track number and a genre that another program stored.
-const std::string kStoredTail = std::string("1999") + "a comment" + std::string(20, '\0') + "\x07" "\x11";
+const std::string kStoredTail = std::string("1999") + "a comment" + std::string(20, '\0') +
+                                "\x07"
+                                "\x11";
 
 std::string Field(std::string text) {
     text.resize(30, '\0');

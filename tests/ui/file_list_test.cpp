@@ -156,9 +156,9 @@ TEST_F(FileListTest, TheMenuShowsOnlyForAPointStrictlyInsideTheListsFrame) {
     const int right = frame.left() + frame.width(), bottom = frame.top() + frame.height();
     const QPoint inside{frame.left() + 1, frame.top() + 1}, lastInside{right - 1, bottom - 1};
     for (const QPoint point : {inside, lastInside}) dlg.OnContextMenu(nullptr, point);
-    for (const QPoint point : {QPoint(frame.left(), frame.top() + 5), QPoint(frame.left() + 5, frame.top()),
-                               QPoint(right, frame.top() + 5), QPoint(frame.left() + 5, bottom),
-                               QPoint(right + 40, bottom + 40), QPoint(-1, -1)})
+    for (const QPoint point :
+         {QPoint(frame.left(), frame.top() + 5), QPoint(frame.left() + 5, frame.top()), QPoint(right, frame.top() + 5),
+          QPoint(frame.left() + 5, bottom), QPoint(right + 40, bottom + 40), QPoint(-1, -1)})
         dlg.OnContextMenu(dlg.m_listFiles, point);
 
     EXPECT_EQ(dlg.menuPoints, std::vector<QPoint>({inside, lastInside}));

@@ -188,9 +188,10 @@ TEST_F(TagPanelTest, NamesTheFilesTooShortForATagInsteadOfClaimingSuccess) {
 
     Modify({0, 1});
 
-    EXPECT_EQ(dlg.boxes, QStringList({kModifyQuestion, "修改信息 0x40030 已修改 1 个文件的信息。\n"
-                                                       "以下 1 个文件不足 128 字节，放不下 ID3 信息，未作修改：\n" +
-                                                           tooShort}));
+    EXPECT_EQ(dlg.boxes, QStringList({kModifyQuestion,
+                                      "修改信息 0x40030 已修改 1 个文件的信息。\n"
+                                      "以下 1 个文件不足 128 字节，放不下 ID3 信息，未作修改：\n" +
+                                          tooShort}));
     EXPECT_EQ(Bytes(tooShort), std::string(100, 'x'));
 
     // At most ten names, then how many more.

@@ -15,7 +15,9 @@
 #include "tag/tag_file.h"
 #include "tests/app/widget_testing.h"
 
-void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace sonatag::test {
 
@@ -34,7 +36,9 @@ HeldLock::HeldLock(const QString& path) : fd_(::open(path.toUtf8().constData(), 
     EXPECT_EQ(::flock(fd_, LOCK_EX | LOCK_NB), 0) << path.toStdString();
 }
 
-HeldLock::~HeldLock() { ::close(fd_); }
+HeldLock::~HeldLock() {
+    ::close(fd_);
+}
 
 UiTest::UiTest() {
     dlg.show();
@@ -114,7 +118,7 @@ QStringList UiTest::EditTexts() const {
 
 void UiTest::ExpectPanelEnabled(bool enabled) const {
     for (const QWidget* control : std::initializer_list<const QWidget*>{dlg.m_checkUseFileName, dlg.m_editTitle,
-                                                                         dlg.m_editArtist, dlg.m_editAlbum})
+                                                                        dlg.m_editArtist, dlg.m_editAlbum})
         EXPECT_EQ(control->isEnabled(), enabled) << control->objectName().toStdString();
 }
 
