@@ -5,7 +5,6 @@
 #include <QPushButton>
 
 #include "app/about_dlg.h"
-#include "platform/cp936_limit_validator.h"
 #include "platform/dialog_font.h"
 #include "platform/list_box.h"
 #include "player/ocx1.h"
@@ -13,6 +12,8 @@
 #include "res/images.h"
 #include "res/resource.h"
 #include "tag/id3v1_tag.h"
+#include "ui/cp936_limit_validator.h"
+#include "ui/file_error_text.h"
 
 namespace {
 
@@ -34,9 +35,14 @@ constexpr MessageMapEntry<CSonatagDlg> kMessageMap[] = {
     OnNotify(LBN_DBLCLK, IDC_FILE_LIST, &CSonatagDlg::OnDblclkFileList),
 };
 
+QWidget* CreatePlayer(QWidget* parent) {
+    return new COcx1(parent);
+}
+
 }  // namespace
 
-CSonatagDlg::CSonatagDlg(QWidget* pParent) : CDialog(kMainDialog, pParent) {
+CSonatagDlg::CSonatagDlg(QWidget* pParent) : CDialog(kMainDialog, pParent, &CreatePlayer) {
+    SetErrorTextHook(&sonatag::ui::FileErrorText);
     SetMessageMap<CSonatagDlg>(this, kMessageMap);
     m_hIcon = LoadIconResource(IDR_MAINFRAME);
 }

@@ -13,7 +13,6 @@
 #include "platform/dialog_builder.h"
 #include "platform/dialog_font.h"
 #include "platform/list_box.h"
-#include "tag/tag_file.h"
 
 namespace {
 
@@ -38,20 +37,17 @@ QMessageBox::Icon MessageBoxIcon(unsigned int type) {
     }
 }
 
-QString FileErrorText(const sonatag::FileError& error) {
-    const QString path = QFile::decodeName(QByteArray::fromStdString(error.path()));
-    return QStringLiteral("读写文件 \"%1\" 时出错：%2").arg(path, qt_error_string(error.error()));
-}
+CDialog::ErrorTextHook errorTextHook = nullptr;
 
 }  // namespace
 
-CDialog::CDialog(const DialogTemplate& dialogTemplate, QWidget* parent)
+CDialog::CDialog(const DialogTemplate& dialogTemplate, QWidget* parent, HostedControlFactory createHosted)
     : QDialog(parent, WindowFlagsOf(dialogTemplate)), baseUnits_(DialogTemplateFont()) {
     setFont(DialogTemplateFont());
     setWindowTitle(QString::fromUtf8(dialogTemplate.caption));
     setFixedSize(baseUnits_.toPixels(dialogTemplate.width, dialogTemplate.height));
     for (const ControlTemplate& row : dialogTemplate.controls) {
-        controls_.push_back({row.id, CreateControl(row, this, baseUnits_)});
+        controls_.push_back({row.id, CreateControl(row, this, baseUnits_, createHosted)});
         ConnectNotifications(controls_.back());
     }
 }
@@ -169,9 +165,15 @@ void CDialog::OnUnmappedClick(int id) {
 void CDialog::RunGuarded(const std::function<void()>& handler) {
     try {
         handler();
-    } catch (const sonatag::FileError& error) {
-        MessageBox(FileErrorText(error), QStringLiteral("错误"), MB_OK | MB_ICONERROR | MB_TOPMOST);
+    } catch (const std::exception& error) {
+        const std::optional<QString> text = errorTextHook != nullptr ? errorTextHook(error) : std::nullopt;
+        if (!text) throw;
+        MessageBox(*text, QStringLiteral("错误"), MB_OK | MB_ICONERROR | MB_TOPMOST);
     }
+}
+
+void CDialog::SetErrorTextHook(ErrorTextHook hook) {
+    errorTextHook = hook;
 }
 
 void CDialog::FocusFirstTabStop() {

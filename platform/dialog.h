@@ -2,11 +2,14 @@
 
 #include <QDialog>
 #include <QString>
+#include <exception>
 #include <functional>
+#include <optional>
 #include <span>
 #include <vector>
 
 #include "platform/data_exchange.h"
+#include "platform/dialog_builder.h"
 #include "platform/dialog_template.h"
 #include "platform/dialog_units.h"
 #include "platform/message_map.h"
@@ -17,15 +20,19 @@ class QContextMenuEvent;
 // controls and members (DoDataExchange, UpdateData), runs the handlers of its message map
 // and asks or tells the user only through MessageBox.
 //
-// Each handler runs in one guard: a sonatag::FileError that leaves it ends the handler and is
-// shown as one error box naming the file and the reason. Other exceptions are not caught.
+// Each handler runs in one guard: an exception that leaves it ends the handler and, when the
+// error-text hook gives a text for it, is shown as that one error box. Others are not caught.
 // A click of IDOK or IDCANCEL with no handler in the map accepts or rejects the dialog;
 // Escape and the close box reject it.
 class CDialog : public QDialog {
     Q_OBJECT
 
 public:
-    CDialog(const DialogTemplate& dialogTemplate, QWidget* parent);
+    CDialog(const DialogTemplate& dialogTemplate, QWidget* parent, HostedControlFactory createHosted = nullptr);
+
+    // The text of the error box for an exception that left a handler; nothing lets it through.
+    using ErrorTextHook = std::optional<QString> (*)(const std::exception& error);
+    static void SetErrorTextHook(ErrorTextHook hook);
 
     // Runs the dialog modally; returns IDOK or IDCANCEL.
     int DoModal();

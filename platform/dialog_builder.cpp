@@ -10,7 +10,6 @@
 #include <QPushButton>
 
 #include "platform/list_box.h"
-#include "player/ocx1.h"
 
 namespace {
 
@@ -52,7 +51,7 @@ QWidget* CreateEtchedFrame(QWidget* parent) {
     return frame;
 }
 
-QWidget* CreateWidget(const ControlTemplate& row, QWidget* parent) {
+QWidget* CreateWidget(const ControlTemplate& row, QWidget* parent, HostedControlFactory createHosted) {
     switch (row.kind) {
         case ControlKind::PushButton:
             return CreatePushButton(row, parent);
@@ -72,16 +71,17 @@ QWidget* CreateWidget(const ControlTemplate& row, QWidget* parent) {
             return CreateEtchedFrame(parent);
         case ControlKind::ListBox:
             return new CListBox(parent);
-        case ControlKind::Player:
-            return new COcx1(parent);
+        case ControlKind::Hosted:
+            return createHosted(parent);
     }
     return nullptr;
 }
 
 }  // namespace
 
-QWidget* CreateControl(const ControlTemplate& row, QWidget* parent, const DialogBaseUnits& units) {
-    QWidget* widget = CreateWidget(row, parent);
+QWidget* CreateControl(const ControlTemplate& row, QWidget* parent, const DialogBaseUnits& units,
+                       HostedControlFactory createHosted) {
+    QWidget* widget = CreateWidget(row, parent, createHosted);
     widget->setObjectName(QString::fromLatin1(row.idName));
     widget->setGeometry(units.toPixels(row.x, row.y, row.width, row.height));
     if (row.kind == ControlKind::Icon) widget->resize(32, 32);

@@ -8,9 +8,13 @@
 class QMenu;
 class QWidget;
 
+// Creates the control of a ControlKind::Hosted row as a child of parent.
+using HostedControlFactory = QWidget* (*)(QWidget* parent);
+
 // Creates the widget of one template row as a child of parent, at the row's position
-// converted with units. Its objectName is the row's id name.
-QWidget* CreateControl(const ControlTemplate& row, QWidget* parent, const DialogBaseUnits& units);
+// converted with units. Its objectName is the row's id name. A hosted row is made by createHosted.
+QWidget* CreateControl(const ControlTemplate& row, QWidget* parent, const DialogBaseUnits& units,
+                       HostedControlFactory createHosted);
 
 // A popup menu with one action per item; each action's objectName is the item's id name
 // and its data the item's id.

@@ -15,7 +15,7 @@ enum class ControlKind {
     GroupBox,
     EtchedFrame,
     ListBox,  // extended multiple selection, items in insertion order
-    Player,   // the embedded media player
+    Hosted,   // a control that the dialog's owner creates (see HostedControlFactory)
 };
 
 // The parts of a control's style that change how it is built.

@@ -29,7 +29,7 @@ constexpr ControlTemplate kMainControls[] = {
     {"IDC_SELECT_ALL",    IDC_SELECT_ALL,    PushButton,   "全选(&S)",           kNoStyle,                  279, 68,  30,  15},
     {"IDC_ABOUT",         IDC_ABOUT,         BitmapButton, "Button5",            kStaticEdge,               291, 218, 22,  20},
     {"IDC_PLAY_GROUP",    IDC_PLAY_GROUP,    GroupBox,     "播放音乐",           kNoStyle,                  6,   162, 309, 54},
-    {"IDC_PLAYER",        IDC_PLAYER,        Player,       "",                   kNoStyle,                  12,  173, 298, 38},
+    {"IDC_PLAYER",        IDC_PLAYER,        Hosted,       "",                   kNoStyle,                  12,  173, 298, 38},
     {"IDC_PLAY",          IDC_PLAY,          PushButton,   "播放(&P)",           kNoStyle,                  279, 86,  30,  15},
     {"IDC_STATIC",        IDC_STATIC,        EtchedFrame,  "",                   kStaticEdge,               11,  172, 301, 41},
 };

@@ -1,4 +1,4 @@
-#include "platform/cp936_limit_validator.h"
+#include "ui/cp936_limit_validator.h"
 
 #include <gtest/gtest.h>
 
