@@ -15,40 +15,13 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include <cstdint>
-
-#include "player/player_state_record.h"
-
-// Q_INIT_RESOURCE must be used at global scope; the record lives in a static library.
-static void InitPlayerResources() {
-    Q_INIT_RESOURCE(player);
-}
-
 namespace {
 
-using sonatag::PlayerSettings;
-using sonatag::PlayerStateRecord;
-
-const char* const kStateRecordPath = ":/player/player_state.bin";
-
-// The stored settings, or the same values built in when the record is missing or malformed.
-PlayerSettings LoadSettings() {
-    InitPlayerResources();
-    QFile file(kStateRecordPath);
-    if (!file.open(QIODevice::ReadOnly)) {
-        qWarning("COcx1: %s is missing; using the default settings", kStateRecordPath);
-        return {};
-    }
-    const QByteArray bytes = file.readAll();
-    try {
-        return PlayerStateRecord::Parse(
-                   {reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())})
-            .settings();
-    } catch (const sonatag::PlayerStateError& error) {
-        qWarning("COcx1: %s; using the default settings", error.what());
-        return {};
-    }
-}
+// The player's initial settings: it starts playing a file as soon as it is given one, at normal
+// speed, at half volume, with all its controls shown.
+constexpr bool kAutoStart = true;
+constexpr double kPlaybackRate = 1.0;
+constexpr int kInitialVolume = 50;  // of 100
 
 // Qt 6.4's FFmpeg backend crashes when the machine has no sound device, where GStreamer
 // falls back to a silent sink. Qt picks the backend once, with the first media object.
@@ -121,35 +94,31 @@ void Describe(QWidget* widget, const QString& text) {
 }  // namespace
 
 COcx1::COcx1(QWidget* parent) : QWidget(parent) {
-    const PlayerSettings settings = LoadSettings();
-    m_autoStart = settings.autoStart;
-    m_rate = settings.rate;
     BuildControls();
-    m_volume->setValue(settings.volume);
-    if (settings.uiMode == u"none" || settings.uiMode == u"invisible") HideControls();
+    volume_->setValue(kInitialVolume);
     ConnectControls();
     UpdateButtons();
 }
 
 QMediaPlayer* COcx1::Player() {
-    if (m_player != nullptr) return m_player;
+    if (player_ != nullptr) return player_;
     PreferGStreamerBackend();
-    m_player = new QMediaPlayer(this);
-    m_audio = new QAudioOutput(this);
-    m_player->setAudioOutput(m_audio);
-    m_player->setPlaybackRate(m_rate);
-    m_audio->setMuted(m_mute->isChecked());
-    ApplyVolume(m_volume->value());
+    player_ = new QMediaPlayer(this);
+    audio_ = new QAudioOutput(this);
+    player_->setAudioOutput(audio_);
+    player_->setPlaybackRate(kPlaybackRate);
+    audio_->setMuted(mute_->isChecked());
+    ApplyVolume(volume_->value());
     ConnectPlayer();
-    return m_player;
+    return player_;
 }
 
 COcx1::~COcx1() = default;
 
 void COcx1::put_URL(const QString& path) {
-    m_url = path;
-    m_status->clear();
-    m_status->setToolTip({});
+    url_ = path;
+    status_->clear();
+    status_->setToolTip({});
     if (path.isEmpty()) {
         Unload();
         return;
@@ -160,60 +129,55 @@ void COcx1::put_URL(const QString& path) {
         ShowError(problem);
         return;
     }
-    m_restartedCutStream = false;
-    m_restartWhenTimed = false;
+    restartedCutStream_ = false;
+    restartWhenTimed_ = false;
     Player()->setSource(QUrl::fromLocalFile(file.absoluteFilePath()));
-    if (m_autoStart) m_player->play();
+    if (kAutoStart) player_->play();
 }
 
 QString COcx1::get_URL() const {
-    return m_url;
-}
-
-const QUuid& COcx1::GetClsid() {
-    static constexpr QUuid kClsid(0x6BF52A52, 0x394A, 0x11D3, 0xB1, 0x53, 0x00, 0xC0, 0x4F, 0x79, 0xFA, 0xA6);
-    return kClsid;
+    return url_;
 }
 
 void COcx1::BuildControls() {
-    m_playPause = MakeButton(this, "playPauseButton");
-    m_stop = MakeButton(this, "stopButton");
-    m_stop->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
-    Describe(m_stop, QStringLiteral("停止"));
-    m_mute = MakeButton(this, "muteButton");
-    m_mute->setCheckable(true);
-    m_mute->setIcon(style()->standardIcon(QStyle::SP_MediaVolume));
-    Describe(m_mute, QStringLiteral("静音"));
+    playPause_ = MakeButton(this, "playPauseButton");
+    stop_ = MakeButton(this, "stopButton");
+    stop_->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
+    Describe(stop_, QStringLiteral("停止"));
+    mute_ = MakeButton(this, "muteButton");
+    mute_->setCheckable(true);
+    mute_->setIcon(style()->standardIcon(QStyle::SP_MediaVolume));
+    Describe(mute_, QStringLiteral("静音"));
 
-    m_position = new QSlider(Qt::Horizontal, this);
-    m_position->setObjectName(QStringLiteral("positionSlider"));
-    Describe(m_position, QStringLiteral("播放进度"));
-    m_elapsed = MakeTimeLabel(this, "elapsedLabel", QStringLiteral("已播放时间"));
-    m_duration = MakeTimeLabel(this, "durationLabel", QStringLiteral("总时长"));
+    position_ = new QSlider(Qt::Horizontal, this);
+    position_->setObjectName(QStringLiteral("positionSlider"));
+    Describe(position_, QStringLiteral("播放进度"));
+    elapsed_ = MakeTimeLabel(this, "elapsedLabel", QStringLiteral("已播放时间"));
+    duration_ = MakeTimeLabel(this, "durationLabel", QStringLiteral("总时长"));
 
-    m_volume = new QSlider(Qt::Horizontal, this);
-    m_volume->setObjectName(QStringLiteral("volumeSlider"));
-    m_volume->setRange(0, 100);
-    m_volume->setMaximumWidth(100);
-    Describe(m_volume, QStringLiteral("音量"));
+    volume_ = new QSlider(Qt::Horizontal, this);
+    volume_->setObjectName(QStringLiteral("volumeSlider"));
+    volume_->setRange(0, 100);
+    volume_->setMaximumWidth(100);
+    Describe(volume_, QStringLiteral("音量"));
 
-    m_status = new ElidedLabel(this);
-    m_status->setObjectName(QStringLiteral("statusLabel"));
-    m_status->setTextFormat(Qt::PlainText);
-    m_status->setAccessibleName(QStringLiteral("播放状态"));
-    m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    status_ = new ElidedLabel(this);
+    status_->setObjectName(QStringLiteral("statusLabel"));
+    status_->setTextFormat(Qt::PlainText);
+    status_->setAccessibleName(QStringLiteral("播放状态"));
+    status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
     auto* transport = new QHBoxLayout;
-    transport->addWidget(m_playPause);
-    transport->addWidget(m_stop);
-    transport->addWidget(m_elapsed);
-    transport->addWidget(m_position, 1);
-    transport->addWidget(m_duration);
+    transport->addWidget(playPause_);
+    transport->addWidget(stop_);
+    transport->addWidget(elapsed_);
+    transport->addWidget(position_, 1);
+    transport->addWidget(duration_);
 
     auto* statusAndVolume = new QHBoxLayout;
-    statusAndVolume->addWidget(m_status, 1);
-    statusAndVolume->addWidget(m_mute);
-    statusAndVolume->addWidget(m_volume);
+    statusAndVolume->addWidget(status_, 1);
+    statusAndVolume->addWidget(mute_);
+    statusAndVolume->addWidget(volume_);
 
     auto* rows = new QVBoxLayout(this);
     rows->setContentsMargins(2, 0, 2, 0);
@@ -223,42 +187,36 @@ void COcx1::BuildControls() {
 }
 
 void COcx1::ConnectControls() {
-    connect(m_playPause, &QToolButton::clicked, this, [this] {
-        if (m_player->playbackState() == QMediaPlayer::PlayingState) {
-            m_player->pause();
+    connect(playPause_, &QToolButton::clicked, this, [this] {
+        if (player_->playbackState() == QMediaPlayer::PlayingState) {
+            player_->pause();
         } else {
-            m_player->play();
+            player_->play();
         }
     });
-    connect(m_stop, &QToolButton::clicked, this, [this] { m_player->stop(); });
-    connect(m_mute, &QToolButton::toggled, this, [this](bool muted) {
-        if (m_audio != nullptr) m_audio->setMuted(muted);
-        m_mute->setIcon(style()->standardIcon(muted ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
-        Describe(m_mute, muted ? QStringLiteral("取消静音") : QStringLiteral("静音"));
+    connect(stop_, &QToolButton::clicked, this, [this] { player_->stop(); });
+    connect(mute_, &QToolButton::toggled, this, [this](bool muted) {
+        if (audio_ != nullptr) audio_->setMuted(muted);
+        mute_->setIcon(style()->standardIcon(muted ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
+        Describe(mute_, muted ? QStringLiteral("取消静音") : QStringLiteral("静音"));
     });
     // The slider position is already moved when the action fires, its value not yet.
-    connect(m_position, &QSlider::actionTriggered, this,
-            [this] { m_player->setPosition(m_position->sliderPosition()); });
-    connect(m_volume, &QSlider::valueChanged, this, &COcx1::ApplyVolume);
+    connect(position_, &QSlider::actionTriggered, this,
+            [this] { player_->setPosition(position_->sliderPosition()); });
+    connect(volume_, &QSlider::valueChanged, this, &COcx1::ApplyVolume);
 }
 
 void COcx1::ConnectPlayer() {
-    connect(m_player, &QMediaPlayer::mediaStatusChanged, this, &COcx1::RestartIfCut, Qt::QueuedConnection);
-    connect(m_player, &QMediaPlayer::durationChanged, this, &COcx1::RestartWhenTimed);
-    connect(m_player, &QMediaPlayer::playbackStateChanged, this, &COcx1::UpdateButtons);
-    connect(m_player, &QMediaPlayer::sourceChanged, this, &COcx1::UpdateButtons);
-    connect(m_player, &QMediaPlayer::seekableChanged, this, &COcx1::UpdateButtons);
-    connect(m_player, &QMediaPlayer::positionChanged, this, &COcx1::UpdatePosition);
-    connect(m_player, &QMediaPlayer::durationChanged, this, &COcx1::UpdateDuration);
-    connect(m_player, &QMediaPlayer::errorOccurred, this, [this](QMediaPlayer::Error error, const QString& detail) {
+    connect(player_, &QMediaPlayer::mediaStatusChanged, this, &COcx1::RestartIfCut, Qt::QueuedConnection);
+    connect(player_, &QMediaPlayer::durationChanged, this, &COcx1::RestartWhenTimed);
+    connect(player_, &QMediaPlayer::playbackStateChanged, this, &COcx1::UpdateButtons);
+    connect(player_, &QMediaPlayer::sourceChanged, this, &COcx1::UpdateButtons);
+    connect(player_, &QMediaPlayer::seekableChanged, this, &COcx1::UpdateButtons);
+    connect(player_, &QMediaPlayer::positionChanged, this, &COcx1::UpdatePosition);
+    connect(player_, &QMediaPlayer::durationChanged, this, &COcx1::UpdateDuration);
+    connect(player_, &QMediaPlayer::errorOccurred, this, [this](QMediaPlayer::Error error, const QString& detail) {
         if (error != QMediaPlayer::NoError) ShowError(ReasonFor(error), detail);
     });
-}
-
-void COcx1::HideControls() {
-    for (QWidget* control : findChildren<QWidget*>()) {
-        if (control != m_status) control->hide();
-    }
 }
 
 // Qt 6.4's GStreamer backend seeks with the stream's duration as the end point; a seek that
@@ -266,58 +224,58 @@ void COcx1::HideControls() {
 // one) cuts the stream to length zero, and it ends at once at position 0. Such a file is
 // started once more as soon as its duration is known; playing from the end seeks again.
 void COcx1::RestartIfCut() {
-    const bool endedAtStart = m_player->mediaStatus() == QMediaPlayer::EndOfMedia && m_player->position() == 0;
-    if (!endedAtStart || m_restartedCutStream) return;
-    m_restartedCutStream = true;
-    m_restartWhenTimed = true;
+    const bool endedAtStart = player_->mediaStatus() == QMediaPlayer::EndOfMedia && player_->position() == 0;
+    if (!endedAtStart || restartedCutStream_) return;
+    restartedCutStream_ = true;
+    restartWhenTimed_ = true;
     RestartWhenTimed();
 }
 
 void COcx1::RestartWhenTimed() {
-    if (!m_restartWhenTimed || m_player->duration() <= 0) return;
-    m_restartWhenTimed = false;
-    m_player->play();
+    if (!restartWhenTimed_ || player_->duration() <= 0) return;
+    restartWhenTimed_ = false;
+    player_->play();
 }
 
 void COcx1::Unload() {
-    m_restartWhenTimed = false;
-    if (m_player == nullptr) return;
-    m_player->stop();
-    m_player->setSource(QUrl());
+    restartWhenTimed_ = false;
+    if (player_ == nullptr) return;
+    player_->stop();
+    player_->setSource(QUrl());
 }
 
 void COcx1::ShowError(const QString& reason, const QString& detail) {
     const QString message = QStringLiteral("无法播放“%1”：%2");
-    m_status->setText(message.arg(QFileInfo(m_url).fileName(), reason));
-    QString full = message.arg(m_url, reason);
+    status_->setText(message.arg(QFileInfo(url_).fileName(), reason));
+    QString full = message.arg(url_, reason);
     if (!detail.isEmpty()) full += QLatin1Char('\n') + detail;
     // Tooltips guess at rich text; an escaped paragraph shows a file name as it is.
-    m_status->setToolTip(QStringLiteral("<p style='white-space:pre'>%1</p>").arg(full.toHtmlEscaped()));
+    status_->setToolTip(QStringLiteral("<p style='white-space:pre'>%1</p>").arg(full.toHtmlEscaped()));
 }
 
 void COcx1::UpdateButtons() {
-    const bool loaded = m_player != nullptr && !m_player->source().isEmpty();
-    const QMediaPlayer::PlaybackState state = loaded ? m_player->playbackState() : QMediaPlayer::StoppedState;
+    const bool loaded = player_ != nullptr && !player_->source().isEmpty();
+    const QMediaPlayer::PlaybackState state = loaded ? player_->playbackState() : QMediaPlayer::StoppedState;
     const bool playing = state == QMediaPlayer::PlayingState;
-    m_playPause->setEnabled(loaded);
-    m_playPause->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
-    Describe(m_playPause, playing ? QStringLiteral("暂停") : QStringLiteral("播放"));
-    m_stop->setEnabled(loaded && state != QMediaPlayer::StoppedState);
-    m_position->setEnabled(loaded && m_player->isSeekable());
+    playPause_->setEnabled(loaded);
+    playPause_->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+    Describe(playPause_, playing ? QStringLiteral("暂停") : QStringLiteral("播放"));
+    stop_->setEnabled(loaded && state != QMediaPlayer::StoppedState);
+    position_->setEnabled(loaded && player_->isSeekable());
 }
 
 void COcx1::UpdatePosition(qint64 position) {
-    if (!m_position->isSliderDown()) m_position->setValue(static_cast<int>(position));
-    m_elapsed->setText(FormatTime(position));
+    if (!position_->isSliderDown()) position_->setValue(static_cast<int>(position));
+    elapsed_->setText(FormatTime(position));
 }
 
 void COcx1::UpdateDuration(qint64 duration) {
-    m_position->setRange(0, static_cast<int>(duration));
-    m_duration->setText(FormatTime(duration));
+    position_->setRange(0, static_cast<int>(duration));
+    duration_->setText(FormatTime(duration));
 }
 
 void COcx1::ApplyVolume(int volume) {
-    if (m_audio == nullptr) return;
-    m_audio->setVolume(
+    if (audio_ == nullptr) return;
+    audio_->setVolume(
         QAudio::convertVolume(volume / 100.0, QAudio::LogarithmicVolumeScale, QAudio::LinearVolumeScale));
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QUuid>
 #include <QWidget>
 
 class QAudioOutput;
@@ -26,12 +25,8 @@ public:
     // The text last given to put_URL, unchanged; empty before the first.
     QString get_URL() const;
 
-    // The class id under which the main window's template names the player.
-    static const QUuid& GetClsid();
-
 private:
     void BuildControls();
-    void HideControls();
     void ConnectControls();
     QMediaPlayer* Player();
     void ConnectPlayer();
@@ -44,21 +39,19 @@ private:
     void UpdateDuration(qint64 duration);
     void ApplyVolume(int volume);
 
-    QString m_url;
-    bool m_autoStart = true;
-    double m_rate = 1.0;
-    bool m_restartedCutStream = false;
-    bool m_restartWhenTimed = false;
+    QString url_;
+    bool restartedCutStream_ = false;
+    bool restartWhenTimed_ = false;
     // Made on the first file put: setting up the media backend takes longer than the
     // whole rest of the window.
-    QMediaPlayer* m_player = nullptr;
-    QAudioOutput* m_audio = nullptr;
-    QToolButton* m_playPause = nullptr;
-    QToolButton* m_stop = nullptr;
-    QToolButton* m_mute = nullptr;
-    QSlider* m_position = nullptr;
-    QSlider* m_volume = nullptr;
-    QLabel* m_elapsed = nullptr;
-    QLabel* m_duration = nullptr;
-    QLabel* m_status = nullptr;
+    QMediaPlayer* player_ = nullptr;
+    QAudioOutput* audio_ = nullptr;
+    QToolButton* playPause_ = nullptr;
+    QToolButton* stop_ = nullptr;
+    QToolButton* mute_ = nullptr;
+    QSlider* position_ = nullptr;
+    QSlider* volume_ = nullptr;
+    QLabel* elapsed_ = nullptr;
+    QLabel* duration_ = nullptr;
+    QLabel* status_ = nullptr;
 };
