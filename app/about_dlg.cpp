@@ -4,11 +4,17 @@
 #include "res/dialogs.h"
 #include "res/resource.h"
 
+namespace {
+
+constexpr int kProductNameFontPixels = 15;
+
+}  // namespace
+
 CAboutDlg::CAboutDlg(QWidget* pParent) : CDialog(kAboutDialog, pParent) {}
 
 bool CAboutDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    m_font = CreateDialogFont(15, QFont::DemiBold);
+    m_font = CreateDialogFont(kProductNameFontPixels, QFont::DemiBold);
     GetDlgItem(IDC_PRODUCT_NAME)->setFont(m_font);
     return true;
 }

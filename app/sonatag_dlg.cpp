@@ -17,6 +17,9 @@
 
 namespace {
 
+// The three labels over the edits stand out in a larger font than the dialog's.
+constexpr int kLabelFontPixels = 14;
+
 // One row per command or notification; the first row that matches runs.
 constexpr MessageMapEntry<CSonatagDlg> kMessageMap[] = {
     OnClicked(IDOK, &CSonatagDlg::OnModify),
@@ -44,7 +47,7 @@ QWidget* CreatePlayer(QWidget* parent) {
 CSonatagDlg::CSonatagDlg(QWidget* pParent) : CDialog(kMainDialog, pParent, &CreatePlayer) {
     SetErrorTextHook(&sonatag::ui::FileErrorText);
     SetMessageMap<CSonatagDlg>(this, kMessageMap);
-    m_hIcon = LoadIconResource(IDR_MAINFRAME);
+    m_hIcon = MainFrameIcon();
 }
 
 void CSonatagDlg::DoDataExchange(CDataExchange* pDX) {
@@ -66,7 +69,7 @@ void CSonatagDlg::DoDataExchange(CDataExchange* pDX) {
 bool CSonatagDlg::OnInitDialog() {
     CDialog::OnInitDialog();
 
-    m_fontLabels = CreateDialogFont(14, QFont::Normal);
+    m_fontLabels = CreateDialogFont(kLabelFontPixels, QFont::Normal);
     for (const int label : {IDC_TITLE_LABEL, IDC_ARTIST_LABEL, IDC_ALBUM_LABEL})
         GetDlgItem(label)->setFont(m_fontLabels);
 
@@ -77,7 +80,7 @@ bool CSonatagDlg::OnInitDialog() {
 
     for (QLineEdit* edit : {m_editTitle, m_editArtist, m_editAlbum}) SetLimitText(edit, sonatag::kFieldSize);
 
-    const QPixmap aboutFace = LoadBitmapResource(IDB_ABOUT);
+    const QPixmap aboutFace = AboutBitmap();
     m_btnAbout->setIcon(aboutFace);
     m_btnAbout->setIconSize(aboutFace.size());
     m_btnAbout->setToolTip(QStringLiteral("关于"));

@@ -75,10 +75,9 @@ bool CDialog::OnInitDialog() {
 
 void CDialog::DoDataExchange(CDataExchange*) {}
 
-bool CDialog::UpdateData(bool bSaveAndValidate) {
+void CDialog::UpdateData(bool bSaveAndValidate) {
     CDataExchange exchange{this, bSaveAndValidate};
     DoDataExchange(&exchange);
-    return true;
 }
 
 QWidget* CDialog::GetDlgItem(int id) const {
@@ -158,7 +157,10 @@ void CDialog::ConnectNotifications(const Control& control) {
 }
 
 void CDialog::OnUnmappedClick(int id) {
-    if (id == IDOK && UpdateData(true)) accept();
+    if (id == IDOK) {
+        UpdateData(true);
+        accept();
+    }
     if (id == IDCANCEL) reject();
 }
 

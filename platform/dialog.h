@@ -39,7 +39,7 @@ public:
     // Runs OnInitDialog once; showing the dialog does it too.
     void Create();
 
-    bool UpdateData(bool bSaveAndValidate = true);
+    void UpdateData(bool bSaveAndValidate = true);
     QWidget* GetDlgItem(int id) const;
     // Buttons take '&' as a mnemonic; group boxes and texts show the text as it is.
     void SetDlgItemText(int id, const QString& text);

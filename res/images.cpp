@@ -1,7 +1,5 @@
 #include "res/images.h"
 
-#include "res/resource.h"
-
 // The resources are linked in from a static library, which may leave out their registration
 // unless something refers to it. (Outside any namespace, as Q_INIT_RESOURCE requires.)
 static void RegisterImages() {
@@ -12,17 +10,15 @@ static void RegisterImages() {
     (void)registered;
 }
 
-QIcon LoadIconResource(int id) {
+QIcon MainFrameIcon() {
     RegisterImages();
-    if (id != IDR_MAINFRAME) return {};
     QIcon icon;
     for (const char* file : {":/res/sonatag-48.png", ":/res/sonatag-32.png", ":/res/sonatag-16.png"})
         icon.addFile(QString::fromLatin1(file));
     return icon;
 }
 
-QPixmap LoadBitmapResource(int id) {
+QPixmap AboutBitmap() {
     RegisterImages();
-    if (id != IDB_ABOUT) return {};
     return QPixmap(QStringLiteral(":/res/about.png"));
 }

@@ -4,9 +4,7 @@
 
 inline constexpr int IDD_ABOUTBOX = 100;
 inline constexpr int IDD_MAIN_DIALOG = 102;
-inline constexpr int IDR_MAINFRAME = 128;
 inline constexpr int IDR_LIST_MENU = 130;
-inline constexpr int IDB_ABOUT = 133;
 
 inline constexpr int IDC_ADD = 1001;
 inline constexpr int IDC_FILE_LIST = 1002;
