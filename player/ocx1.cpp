@@ -1,19 +1,18 @@
 #include "player/ocx1.h"
 
-#include <QAudio>
-#include <QAudioOutput>
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMediaPlayer>
 #include <QPainter>
 #include <QSlider>
 #include <QStyle>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include "player/media_engine.h"
 
 namespace {
 
@@ -22,12 +21,6 @@ namespace {
 constexpr bool kAutoStart = true;
 constexpr double kPlaybackRate = 1.0;
 constexpr int kInitialVolume = 50;  // of 100
-
-// Qt 6.4's FFmpeg backend crashes when the machine has no sound device, where GStreamer
-// falls back to a silent sink. Qt picks the backend once, with the first media object.
-void PreferGStreamerBackend() {
-    if (!qEnvironmentVariableIsSet("QT_MEDIA_BACKEND")) qputenv("QT_MEDIA_BACKEND", "gstreamer");
-}
 
 QString FormatTime(qint64 milliseconds) {
     const qint64 seconds = milliseconds / 1000;
@@ -41,11 +34,11 @@ QString ProblemWith(const QFileInfo& file) {
     return {};
 }
 
-QString ReasonFor(QMediaPlayer::Error error) {
-    switch (error) {
-        case QMediaPlayer::FormatError:
+QString ReasonFor(MediaEngine::Failure failure) {
+    switch (failure) {
+        case MediaEngine::Failure::Format:
             return QStringLiteral("不支持的文件格式");
-        case QMediaPlayer::AccessDeniedError:
+        case MediaEngine::Failure::AccessDenied:
             return QStringLiteral("没有读取权限");
         default:
             return QStringLiteral("文件已损坏或格式不受支持");
@@ -100,17 +93,25 @@ COcx1::COcx1(QWidget* parent) : QWidget(parent) {
     UpdateButtons();
 }
 
-QMediaPlayer* COcx1::Player() {
-    if (player_ != nullptr) return player_;
-    PreferGStreamerBackend();
-    player_ = new QMediaPlayer(this);
-    audio_ = new QAudioOutput(this);
-    player_->setAudioOutput(audio_);
-    player_->setPlaybackRate(kPlaybackRate);
-    audio_->setMuted(mute_->isChecked());
-    ApplyVolume(volume_->value());
-    ConnectPlayer();
-    return player_;
+MediaEngine* COcx1::Engine() {
+    if (engine_ != nullptr) return engine_.get();
+    MediaEngine::Events events;
+    events.stateChanged = [this] { UpdateButtons(); };
+    events.positionChanged = [this](qint64 position) { UpdatePosition(position); };
+    events.durationChanged = [this](qint64 duration) { UpdateDuration(duration); };
+    events.failed = [this](MediaEngine::Failure failure, const QString& detail) {
+        ShowError(ReasonFor(failure), detail);
+    };
+    QString problem;
+    engine_ = LoadMediaEngine(this, std::move(events), problem);
+    if (engine_ == nullptr) {
+        ShowError(QStringLiteral("无法加载播放组件"), problem);
+        return nullptr;
+    }
+    engine_->SetPlaybackRate(kPlaybackRate);
+    engine_->SetMuted(mute_->isChecked());
+    engine_->SetVolume(volume_->value());
+    return engine_.get();
 }
 
 COcx1::~COcx1() = default;
@@ -129,10 +130,10 @@ void COcx1::put_URL(const QString& path) {
         ShowError(problem);
         return;
     }
-    restartedCutStream_ = false;
-    restartWhenTimed_ = false;
-    Player()->setSource(QUrl::fromLocalFile(file.absoluteFilePath()));
-    if (kAutoStart) player_->play();
+    MediaEngine* engine = Engine();
+    if (engine == nullptr) return;
+    engine->SetSource(QUrl::fromLocalFile(file.absoluteFilePath()));
+    if (kAutoStart) engine->Play();
 }
 
 QString COcx1::get_URL() const {
@@ -187,61 +188,30 @@ void COcx1::BuildControls() {
 }
 
 void COcx1::ConnectControls() {
+    // The buttons and the position slider are enabled only while a file is loaded, so the
+    // engine exists whenever they act.
     connect(playPause_, &QToolButton::clicked, this, [this] {
-        if (player_->playbackState() == QMediaPlayer::PlayingState) {
-            player_->pause();
+        if (engine_->state() == MediaEngine::State::Playing) {
+            engine_->Pause();
         } else {
-            player_->play();
+            engine_->Play();
         }
     });
-    connect(stop_, &QToolButton::clicked, this, [this] { player_->stop(); });
+    connect(stop_, &QToolButton::clicked, this, [this] { engine_->Stop(); });
     connect(mute_, &QToolButton::toggled, this, [this](bool muted) {
-        if (audio_ != nullptr) audio_->setMuted(muted);
+        if (engine_ != nullptr) engine_->SetMuted(muted);
         mute_->setIcon(style()->standardIcon(muted ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
         Describe(mute_, muted ? QStringLiteral("取消静音") : QStringLiteral("静音"));
     });
     // The slider position is already moved when the action fires, its value not yet.
-    connect(position_, &QSlider::actionTriggered, this,
-            [this] { player_->setPosition(position_->sliderPosition()); });
-    connect(volume_, &QSlider::valueChanged, this, &COcx1::ApplyVolume);
-}
-
-void COcx1::ConnectPlayer() {
-    connect(player_, &QMediaPlayer::mediaStatusChanged, this, &COcx1::RestartIfCut, Qt::QueuedConnection);
-    connect(player_, &QMediaPlayer::durationChanged, this, &COcx1::RestartWhenTimed);
-    connect(player_, &QMediaPlayer::playbackStateChanged, this, &COcx1::UpdateButtons);
-    connect(player_, &QMediaPlayer::sourceChanged, this, &COcx1::UpdateButtons);
-    connect(player_, &QMediaPlayer::seekableChanged, this, &COcx1::UpdateButtons);
-    connect(player_, &QMediaPlayer::positionChanged, this, &COcx1::UpdatePosition);
-    connect(player_, &QMediaPlayer::durationChanged, this, &COcx1::UpdateDuration);
-    connect(player_, &QMediaPlayer::errorOccurred, this, [this](QMediaPlayer::Error error, const QString& detail) {
-        if (error != QMediaPlayer::NoError) ShowError(ReasonFor(error), detail);
+    connect(position_, &QSlider::actionTriggered, this, [this] { engine_->SetPosition(position_->sliderPosition()); });
+    connect(volume_, &QSlider::valueChanged, this, [this](int volume) {
+        if (engine_ != nullptr) engine_->SetVolume(volume);
     });
 }
 
-// Qt 6.4's GStreamer backend seeks with the stream's duration as the end point; a seek that
-// reaches the decoder before the duration is known (the one made while a file loads, for
-// one) cuts the stream to length zero, and it ends at once at position 0. Such a file is
-// started once more as soon as its duration is known; playing from the end seeks again.
-void COcx1::RestartIfCut() {
-    const bool endedAtStart = player_->mediaStatus() == QMediaPlayer::EndOfMedia && player_->position() == 0;
-    if (!endedAtStart || restartedCutStream_) return;
-    restartedCutStream_ = true;
-    restartWhenTimed_ = true;
-    RestartWhenTimed();
-}
-
-void COcx1::RestartWhenTimed() {
-    if (!restartWhenTimed_ || player_->duration() <= 0) return;
-    restartWhenTimed_ = false;
-    player_->play();
-}
-
 void COcx1::Unload() {
-    restartWhenTimed_ = false;
-    if (player_ == nullptr) return;
-    player_->stop();
-    player_->setSource(QUrl());
+    if (engine_ != nullptr) engine_->SetSource(QUrl());
 }
 
 void COcx1::ShowError(const QString& reason, const QString& detail) {
@@ -254,14 +224,14 @@ void COcx1::ShowError(const QString& reason, const QString& detail) {
 }
 
 void COcx1::UpdateButtons() {
-    const bool loaded = player_ != nullptr && !player_->source().isEmpty();
-    const QMediaPlayer::PlaybackState state = loaded ? player_->playbackState() : QMediaPlayer::StoppedState;
-    const bool playing = state == QMediaPlayer::PlayingState;
+    const bool loaded = engine_ != nullptr && engine_->HasSource();
+    const MediaEngine::State state = loaded ? engine_->state() : MediaEngine::State::Stopped;
+    const bool playing = state == MediaEngine::State::Playing;
     playPause_->setEnabled(loaded);
     playPause_->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
     Describe(playPause_, playing ? QStringLiteral("暂停") : QStringLiteral("播放"));
-    stop_->setEnabled(loaded && state != QMediaPlayer::StoppedState);
-    position_->setEnabled(loaded && player_->isSeekable());
+    stop_->setEnabled(loaded && state != MediaEngine::State::Stopped);
+    position_->setEnabled(loaded && engine_->IsSeekable());
 }
 
 void COcx1::UpdatePosition(qint64 position) {
@@ -272,10 +242,4 @@ void COcx1::UpdatePosition(qint64 position) {
 void COcx1::UpdateDuration(qint64 duration) {
     position_->setRange(0, static_cast<int>(duration));
     duration_->setText(FormatTime(duration));
-}
-
-void COcx1::ApplyVolume(int volume) {
-    if (audio_ == nullptr) return;
-    audio_->setVolume(
-        QAudio::convertVolume(volume / 100.0, QAudio::LogarithmicVolumeScale, QAudio::LinearVolumeScale));
 }

@@ -2,10 +2,10 @@
 
 #include <QString>
 #include <QWidget>
+#include <memory>
 
-class QAudioOutput;
+class MediaEngine;
 class QLabel;
-class QMediaPlayer;
 class QSlider;
 class QToolButton;
 
@@ -19,7 +19,7 @@ public:
     explicit COcx1(QWidget* parent = nullptr);
     ~COcx1() override;
 
-    // Loads a local file and, with autoStart on, starts playing it; the empty text stops
+    // Loads a local file and starts playing it; the empty text stops
     // playback and unloads the media.
     void put_URL(const QString& path);
     // The text last given to put_URL, unchanged; empty before the first.
@@ -28,24 +28,17 @@ public:
 private:
     void BuildControls();
     void ConnectControls();
-    QMediaPlayer* Player();
-    void ConnectPlayer();
-    void RestartIfCut();
-    void RestartWhenTimed();
+    MediaEngine* Engine();
     void Unload();
     void ShowError(const QString& reason, const QString& detail = {});
     void UpdateButtons();
     void UpdatePosition(qint64 position);
     void UpdateDuration(qint64 duration);
-    void ApplyVolume(int volume);
 
     QString url_;
-    bool restartedCutStream_ = false;
-    bool restartWhenTimed_ = false;
-    // Made on the first file put: setting up the media backend takes longer than the
-    // whole rest of the window.
-    QMediaPlayer* player_ = nullptr;
-    QAudioOutput* audio_ = nullptr;
+    // Loaded with the first file put: the media libraries take longer to load and set up
+    // than the whole rest of the window.
+    std::unique_ptr<MediaEngine> engine_;
     QToolButton* playPause_ = nullptr;
     QToolButton* stop_ = nullptr;
     QToolButton* mute_ = nullptr;
