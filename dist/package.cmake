@@ -4,11 +4,12 @@ set(CPACK_PACKAGE_NAME sonatag)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Sonatag developers <sonatag@sonatag.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "GBK ID3v1 tag editor for many MP3 files at once")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Sonatag edits the title, artist and album of the ID3v1 tags of MP3 files, with every\n"
-    "text in the Chinese code page 936 (GBK), so that Chinese tags written by Windows\n"
-    "programs read and write correctly. It has a window with a file list, a tag panel\n"
-    "and a player, and the command-line tool sonatag-cli for scripts and batch work.")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+  "Sonatag edits the title, artist and album of the ID3v1 tags of MP3 files,\n"
+  "with every text in the Chinese code page 936 (GBK), so that Chinese tags\n"
+  "written by Windows programs read and write correctly. It has a window with\n"
+  "a file list, a tag panel and a player, and the command-line tool\n"
+  "sonatag-cli for scripts and batch work.")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
