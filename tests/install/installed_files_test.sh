@@ -29,6 +29,7 @@ for program in sonatag sonatag-cli; do
 done
 
 desktop-file-validate "$prefix/share/applications/$id.desktop" || fail "desktop-file-validate"
+grep -qx "Icon=$id" "$prefix/share/applications/$id.desktop" || fail "the desktop entry's icon is not $id"
 appstreamcli validate-tree --no-net "$prefix" >/dev/null || fail "appstreamcli validate-tree"
 appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" >/dev/null || fail "appstreamcli validate"
 
