@@ -9,7 +9,7 @@
 CSonatagApp::CSonatagApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Sonatag"));
     setApplicationVersion(QString::fromLatin1(sonatag::kVersion));
-    setDesktopFileName(QStringLiteral("sonatag"));
+    setDesktopFileName(QString::fromLatin1(sonatag::kAppId));
 }
 
 void CSonatagApp::InitInstance() {
