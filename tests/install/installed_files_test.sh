@@ -24,8 +24,8 @@ expected=(
 for file in "${expected[@]}"; do
     [[ -s $prefix/$file ]] || fail "not installed: $file"
 done
-modules=("$prefix"/lib*/sonatag/media.so)
-[[ -s ${modules[0]} ]] || fail "not installed: the media module lib*/sonatag/media.so"
+modules=("$prefix"/lib*/sonatag/modules/media.so)
+[[ -s ${modules[0]} ]] || fail "not installed: the media module lib*/sonatag/modules/media.so"
 for program in sonatag sonatag-cli; do
     [[ -x $prefix/bin/$program ]] || fail "not executable: bin/$program"
 done
