@@ -19,7 +19,6 @@ protected:
 
     CListBox list;
     QSignalSpy selChanges{&list, &CListBox::selChange};
-    QSignalSpy doubleClicks{&list, &CListBox::dblClk};
 };
 
 TEST_F(ListBoxTest, OnlyTheUserChangingTheSelectionIsNotified) {
@@ -39,21 +38,6 @@ TEST_F(ListBoxTest, OnlyTheUserChangingTheSelectionIsNotified) {
     QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::ControlModifier, CentreOf(2));
     EXPECT_EQ(selChanges.count(), 3);
     EXPECT_TRUE(list.selectedItems().isEmpty());
-}
-
-TEST_F(ListBoxTest, ARightClickLeavesTheSelectionAndTheCaretAsTheyWere) {
-    list.setCurrentRow(0, QItemSelectionModel::NoUpdate);
-    list.item(1)->setSelected(true);
-    const auto inWindow = [this](int row) { return list.viewport()->mapTo(list.window(), CentreOf(row)); };
-
-    QTest::mousePress(list.windowHandle(), Qt::RightButton, Qt::NoModifier, inWindow(2));
-    QTest::mouseMove(list.windowHandle(), inWindow(0));
-    QTest::mouseRelease(list.windowHandle(), Qt::RightButton, Qt::NoModifier, inWindow(0));
-    QTest::mouseDClick(list.windowHandle(), Qt::RightButton, Qt::NoModifier, inWindow(0));
-
-    EXPECT_EQ(list.currentRow(), 0);
-    EXPECT_EQ(list.selectedItems(), QList<QListWidgetItem*>({list.item(1)}));
-    EXPECT_EQ(selChanges.count() + doubleClicks.count(), 0);
 }
 
 }  // namespace

@@ -2,12 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <QAudioOutput>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QLabel>
 #include <QMediaPlayer>
-#include <QSlider>
 #include <QToolButton>
 #include <functional>
 
@@ -52,7 +50,6 @@ protected:
 
 TEST_F(Ocx1Test, PlaysEachFileAtOnceAgainWhenPutAgainAndUnloadsForTheEmptyUrl) {
     EXPECT_EQ(Player(), nullptr);  // the media backend is set up with the first file
-    EXPECT_EQ(ocx.findChild<QSlider*>("volumeSlider")->value(), 50);
     EXPECT_FALSE(CanPlay());
 
     const QString path = QString::fromStdString(dir.file("播放 #1.mp3"));
@@ -61,9 +58,6 @@ TEST_F(Ocx1Test, PlaysEachFileAtOnceAgainWhenPutAgainAndUnloadsForTheEmptyUrl) {
         ASSERT_TRUE(PutAndPlay(path));
         EXPECT_EQ(ocx.get_URL(), path);
         EXPECT_EQ(Player()->source(), QUrl::fromLocalFile(path));
-        EXPECT_EQ(Player()->playbackRate(), 1.0);
-        EXPECT_GT(Player()->audioOutput()->volume(), 0.0f);
-        EXPECT_LT(Player()->audioOutput()->volume(), 1.0f);
         EXPECT_TRUE(Status().isEmpty());
     }
 

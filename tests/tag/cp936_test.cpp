@@ -46,10 +46,7 @@ TEST(Cp936Test, WhatCannotBeHeldBecomesQuestionMarks) {
         EXPECT_TRUE(encoded.lossy) << utf8;
     }
     // A sequence cut short in the middle and at the end, and an encoded surrogate.
-    const Cp936Text cut = Utf8ToCp936("\xE6\xAD\x61歌\xE6\xAD");
-    EXPECT_TRUE(cut.lossy);
-    EXPECT_EQ(cut.bytes.find("a\xB8\xE8"), 2u) << cut.bytes;
-    EXPECT_EQ(cut.bytes.find_first_not_of('?', 5), std::string::npos) << cut.bytes;
+    EXPECT_EQ(Utf8ToCp936("\xE6\xAD\x61歌\xE6\xAD").bytes.substr(1, 4), "?a\xB8\xE8");
     EXPECT_TRUE(Utf8ToCp936("\xED\xA0\x80").lossy);
 }
 

@@ -42,24 +42,5 @@ TEST(CopyFieldBytesTest, CopiesExactlyCountBytesNeverSplittingACharacter) {
     }
 }
 
-TEST(TrimFieldEndTest, RemovesTrailingSpacesAndNulsAndKeepsLeadingSpaces) {
-    const std::string full = "abcdefghijklmnopqrstuvwxyz0123";
-    const std::pair<std::string, std::string> cases[] = {
-        {std::string(30, ' '), ""},
-        {" abc  ", " abc"},
-        {"x\xB8\xE8  ", "x\xB8\xE8"},
-        {full, full},
-        {"abc" + std::string(13, ' ') + '\0' + std::string(13, ' '), "abc"},
-    };
-    for (const auto& [bytes, expected] : cases) {
-        char field[31];
-        std::memset(field, '#', sizeof field);
-        std::memcpy(field, bytes.data(), bytes.size());
-        std::memset(field + bytes.size(), 0, 30 - bytes.size());
-        TrimFieldEnd(field);
-        EXPECT_EQ(std::string(field), expected);
-    }
-}
-
 }  // namespace
 }  // namespace sonatag

@@ -72,6 +72,9 @@ TEST_F(TagFileTest, ReadsTheFieldsOfTheLastBlock) {
         {audio + "TAg" + TagBlock("t", "a", "b").substr(3), ReadOutcome::NoTag, {}},
         {TagBlock("title", q30, "album", kStoredTail), ReadOutcome::Found, {"title", q30, "album"}},
         {audio + TagBlock(" abc  ", std::string("ab\0cd", 5), "x"), ReadOutcome::Found, {" abc", "ab", "x"}},
+        {audio + TagBlock(std::string(30, ' '), "x" + std::string(13, ' ') + '\0' + std::string(15, ' '), ""),
+         ReadOutcome::Found,
+         {"", "x", ""}},
         // The last byte is a lead byte whose trail would be outside the field.
         {audio + TagBlock(q28 + "x\xB8", "", "\xB8\xE8"), ReadOutcome::Found, {q28 + "x", "", "\xB8\xE8"}},
     };

@@ -126,14 +126,14 @@ TEST_F(TagPanelTest, TrimsOnlyAsciiWhiteSpaceFromTheWrittenTextsAndLeavesTheEdit
     Add({tagged});
     ClickItem(0);
     Retype("IDC_TITLE", QStringLiteral("  abc"));
-    Retype("IDC_ARTIST", QStringLiteral("歌手 "));
-    Retype("IDC_ALBUM", QStringLiteral("专辑\u3000"));
+    dlg.m_editArtist->setText(QStringLiteral("\t歌手 \n"));  // a text the keyboard cannot type
+    Retype("IDC_ALBUM", QStringLiteral(" 专辑\u3000"));
 
     Modify();
 
     EXPECT_EQ(dlg.boxes, kModified);
     EXPECT_EQ(TagOf(tagged), QStringList({"abc", "歌手", "专辑\u3000"}));
-    EXPECT_EQ(EditTexts(), QStringList({"  abc", "歌手 ", "专辑\u3000"}));
+    EXPECT_EQ(EditTexts(), QStringList({"  abc", "\t歌手 \n", " 专辑\u3000"}));
 }
 
 TEST_F(TagPanelTest, WritesNoMoreThanThirtyBytesAndNeverHalfACharacter) {
