@@ -56,7 +56,7 @@ std::string TagBlock(std::string_view title, std::string_view artist, std::strin
         block += field;
         block.append(30 - field.size(), '\0');
     }
-    return block + std::string(tail);
+    return block + std::string(tail.empty() ? kFreshTail : tail);
 }
 
 std::string LastBlock(const std::string& path) {

@@ -36,7 +36,7 @@ inline const std::string kFreshTail = std::string(34, ' ') + "\xFF";
 inline const std::string kStoredTail = "1999a comment" + std::string(20, '\0') + "\x07\x11";
 
 // A 128-byte ID3v1 block with the given code page 936 fields (at most 30 bytes each), each
-// padded with NUL, followed by the 35 bytes of year, comment and genre.
+// padded with NUL, followed by the 35 bytes of year, comment and genre (a new block's when empty).
 std::string TagBlock(std::string_view title, std::string_view artist, std::string_view album,
                      std::string_view tail = kFreshTail);
 
