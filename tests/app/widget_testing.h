@@ -1,19 +1,2 @@
 #pragma once
-
-#include <QString>
-#include <functional>
-
-class QWidget;
-
-namespace sonatag::test {
-
-// Types text into widget one character at a time, as key presses carrying the character,
-// so that characters beyond Latin-1 can be typed too.
-void TypeText(QWidget* widget, const QString& text);
-
-// Runs action on the next modal window (or popup menu) that opens, from inside its own
-// event loop. The action must close it. Gives up waiting after a few seconds.
-void WhenModalOpens(std::function<void(QWidget* modal)> action);
-void WhenPopupOpens(std::function<void(QWidget* popup)> action);
-
-}  // namespace sonatag::test
+#include "tests/support/widget_testing.h"

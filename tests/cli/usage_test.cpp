@@ -1,9 +1,7 @@
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
-#include "tests/cli/cli_process.h"
+#include "tests/support/cli_process.h"
 
 namespace sonatag::test {
 namespace {
@@ -12,34 +10,29 @@ using UsageTest = CliTest;
 
 TEST_F(UsageTest, UsageErrorsExitWithTwoAndTouchNoFile) {
     const std::string file = MakeFile("a.mp3");
-    const std::vector<std::vector<std::string>> commandLines = {
-        {},
-        {"play", file},
-        {"set", "--titel", "x", file},
-        {"set", "--title", "x"},
-        {"show"},
-        {"show", "--json"},
-        {"set", "--title", "x", "--title-from-name", file},
-        {"set", file, "--artist"},
-        {"set", "--artist", "a", "--artist", "b", file},
-        {"set", "--title-from-name=yes", file},
-        {"show", "--json=1", file},
-        {"show", "-x", file},
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{}, ""},
+        {{"play", file}, ""},
+        {{"set", "--titel", "x", file}, "unknown option --titel"},
+        {{"set", "--title", "x"}, "no FILE"},
+        {{"show"}, "no FILE"},
+        {{"show", "--json"}, "no FILE"},
+        {{"set", "--title=x", "--title-from-name", file}, "--title and --title-from-name cannot be given together"},
+        {{"set", file, "--album"}, "option --album needs a value"},
+        {{"set", "--artist", "a", "--artist", "b", file}, ""},
+        {{"set", "--title-from-name=yes", file}, ""},
+        {{"show", "--json=1", file}, ""},
+        {{"show", "-x", file}, ""},
     };
-    for (const std::vector<std::string>& commandLine : commandLines) {
+    for (const auto& [commandLine, reason] : cases) {
         const CliResult result = RunCli(commandLine);
         SCOPED_TRACE(testing::PrintToString(commandLine));
         EXPECT_EQ(result.exitCode, 2);
         EXPECT_EQ(result.out, "");
-        EXPECT_EQ(result.err.rfind("sonatag-cli: ", 0), 0u) << result.err;
+        EXPECT_EQ(result.err.rfind("sonatag-cli: " + reason, 0), 0u) << result.err;
         EXPECT_NE(result.err.find("Usage: sonatag-cli show"), std::string::npos) << result.err;
     }
     EXPECT_TRUE(ReadBytes(file) == audio);
-
-    EXPECT_NE(RunCli({"set", "--bogus", file}).err.find("unknown option --bogus"), std::string::npos);
-    EXPECT_NE(RunCli({"set", file, "--album"}).err.find("--album needs a value"), std::string::npos);
-    EXPECT_NE(RunCli({"show"}).err.find("no FILE"), std::string::npos);
-    EXPECT_NE(RunCli({"set", "--title=x", "--title-from-name", file}).err.find("together"), std::string::npos);
 }
 
 TEST_F(UsageTest, AnOptionValueMayLookLikeAnOptionAndDoubleDashEndsTheOptions) {
@@ -52,19 +45,18 @@ TEST_F(UsageTest, AnOptionValueMayLookLikeAnOptionAndDoubleDashEndsTheOptions) {
 }
 
 TEST(CliInfoTest, VersionAndHelpGoToStandardOutput) {
-    const CliResult version = RunCli({"--version"});
-    EXPECT_EQ(version.exitCode, 0);
-    EXPECT_EQ(version.out, "1.0.0.1\n");
-    EXPECT_EQ(version.err, "");
-
-    for (const char* help : {"--help", "-h"}) {
-        const CliResult result = RunCli({help});
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"--version"}, "1.0.0.1\n"},
+        {{"--help"}, "Usage: sonatag-cli show [--json] FILE...\n"},
+        {{"-h"}, "Usage: sonatag-cli show [--json] FILE...\n"},
+        {{"set", "--help"}, "Usage: sonatag-cli show [--json] FILE...\n"},
+    };
+    for (const auto& [commandLine, begin] : cases) {
+        const CliResult result = RunCli(commandLine);
         EXPECT_EQ(result.exitCode, 0);
-        EXPECT_EQ(result.out.rfind("Usage: sonatag-cli show [--json] FILE...\n", 0), 0u) << result.out;
-        EXPECT_NE(result.out.find("--title-from-name"), std::string::npos);
+        EXPECT_EQ(result.out.rfind(begin, 0), 0u) << result.out;
         EXPECT_EQ(result.err, "");
     }
-    EXPECT_EQ(RunCli({"set", "--help"}).exitCode, 0);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "tests/support/test_files.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -47,6 +48,20 @@ std::string MakeMp3(const std::string& path) {
     }();
     WriteBytes(path, tone);
     return tone;
+}
+
+std::string TagBlock(std::string_view title, std::string_view artist, std::string_view album, std::string_view tail) {
+    std::string block = "TAG";
+    for (const std::string_view field : {title, artist, album}) {
+        block += field;
+        block.append(30 - field.size(), '\0');
+    }
+    return block + std::string(tail.empty() ? kFreshTail : tail);
+}
+
+std::string LastBlock(const std::string& path) {
+    const std::string bytes = ReadBytes(path);
+    return bytes.substr(bytes.size() - std::min<std::size_t>(bytes.size(), 128));
 }
 
 }  // namespace sonatag::test

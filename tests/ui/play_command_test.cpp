@@ -1,14 +1,8 @@
 // Play: the caret item goes to the player, and the panel shows the saved texts for it.
 
-#include <QLineEdit>
-#include <QtTest/QTest>
-
-#include "platform/list_box.h"
 #include "player/ocx1.h"
-#include "res/resource.h"
 #include "tag/tag_file.h"
-#include "tests/app/widget_testing.h"
-#include "tests/ui/ui_testing.h"
+#include "tests/support/ui_testing.h"
 
 namespace sonatag::test {
 namespace {
@@ -23,52 +17,32 @@ protected:
     }
 
     QStringList Saved() const { return {dlg.m_strSavedTitle, dlg.m_strSavedArtist, dlg.m_strSavedAlbum}; }
+    QString Playing() const { return dlg.m_player->get_URL(); }
 
     QString first, second, third;
 };
 
 TEST_F(PlayTest, PlaysTheCaretItemOrElseTheFirstAndSavesTheExchangedTexts) {
     Click("IDC_PLAY");
-    EXPECT_EQ(dlg.m_player->get_URL(), first);
+    EXPECT_EQ(Playing(), first);
     EXPECT_EQ(Caption(IDC_PLAY_GROUP), QStringLiteral("播放音乐 - a.mp3"));
 
     ClickItem(1);
     ClickItem(2, Qt::ControlModifier);
     ClickItem(1, Qt::ControlModifier);  // deselected, but the caret
     Type("IDC_TITLE", QStringLiteral("typed since"));
-
     Click("IDC_PLAY");
-
-    EXPECT_EQ(dlg.m_player->get_URL(), second);
+    EXPECT_EQ(Playing(), second);
     EXPECT_EQ(Caption(IDC_PLAY_GROUP), QStringLiteral("播放音乐 - 第 二 .mp3"));
     EXPECT_FALSE(Enabled(IDOK));
     EXPECT_EQ(Saved(), QStringList({"二", "歌手二", "专辑二"}));
-}
 
-TEST_F(PlayTest, PlayingAgainPutsTheFileAgainAndSavesTheTextsAgain) {
-    ClickItem(0);
-    Click("IDC_PLAY");
+    // Playing again saves the texts exchanged since; the check box exchanges the edits.
     dlg.m_editTitle->clear();
     Type("IDC_TITLE", QStringLiteral("新"));
-    Click("IDC_USE_FILE_NAME");  // exchanges the edits into the members
-
+    Click("IDC_USE_FILE_NAME");
     Click("IDC_PLAY");
-
-    EXPECT_EQ(dlg.m_player->get_URL(), first);
-    EXPECT_EQ(Saved(), QStringList({"新", "歌手一", "专辑一"}));
-}
-
-TEST_F(PlayTest, OnAnEmptyListUnloadsThePlayerAndLeavesTheRestAlone) {
-    ClickItem(0);
-    Click("IDC_PLAY");
-    Click("IDC_CLEAR");
-
-    Click("IDC_PLAY");
-
-    EXPECT_EQ(dlg.m_player->get_URL(), QString());
-    EXPECT_EQ(Caption(IDC_PLAY_GROUP), QStringLiteral("播放音乐"));
-    EXPECT_FALSE(Enabled(IDOK));
-    EXPECT_EQ(Saved(), QStringList({"一", "歌手一", "专辑一"}));
+    EXPECT_EQ(Saved(), QStringList({"新", "歌手二", "专辑二"}));
 }
 
 TEST_F(PlayTest, SelectingThePlayedFileShowsTheSavedTextsWithModifyDisabled) {
@@ -79,23 +53,27 @@ TEST_F(PlayTest, SelectingThePlayedFileShowsTheSavedTextsWithModifyDisabled) {
     ClickItem(2);
     EXPECT_TRUE(Enabled(IDOK));
     EXPECT_EQ(EditTexts(), QStringList({"无", "无", "无"}));
-
     ClickItem(0);
     EXPECT_EQ(EditTexts(), QStringList({"一", "歌手一", "专辑一"}));
     EXPECT_FALSE(Enabled(IDOK));
     EXPECT_EQ(Caption(IDC_INFO_GROUP), QStringLiteral("文件信息 - a.mp3"));
+
+    // On an empty list Play unloads the player and leaves the saved texts.
+    Click("IDC_CLEAR");
+    Click("IDC_PLAY");
+    EXPECT_EQ(Playing(), QString());
+    EXPECT_EQ(Caption(IDC_PLAY_GROUP), QStringLiteral("播放音乐"));
+    EXPECT_EQ(Saved(), QStringList({"一", "歌手一", "专辑一"}));
 }
 
-// A missing file: the player shows it and starts no playback, which this test has no need of.
-TEST_F(PlayTest, ADoubleClickPlaysTheDoubleClickedItem) {
+TEST_F(PlayTest, ADoubleClickPlaysTheItemAndTheMenuCommandPlaysTheCaret) {
+    // A missing file: the player shows it and starts no playback, which this test has no need of.
     const QString missing = QString::fromStdString(dir.file("missing.mp3"));
     Add({missing});
     ClickItem(0);
     QTest::mouseDClick(dlg.windowHandle(), Qt::LeftButton, Qt::NoModifier, InWindow(3));
-    EXPECT_EQ(dlg.m_player->get_URL(), missing);
-}
+    EXPECT_EQ(Playing(), missing);
 
-TEST_F(PlayTest, TheMenuCommandPlaysTheCaretNotTheItemUnderTheMouse) {
     ClickItem(1);
     dlg.realMenus = true;
     WhenPopupOpens([](QWidget* popup) {
@@ -103,7 +81,7 @@ TEST_F(PlayTest, TheMenuCommandPlaysTheCaretNotTheItemUnderTheMouse) {
         QTest::keyClick(popup, Qt::Key_Return);
     });
     QTest::mouseClick(dlg.windowHandle(), Qt::RightButton, Qt::NoModifier, InWindow(2));
-    EXPECT_EQ(dlg.m_player->get_URL(), second);
+    EXPECT_EQ(Playing(), second);
 }
 
 }  // namespace

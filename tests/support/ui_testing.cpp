@@ -1,19 +1,14 @@
-#include "tests/ui/ui_testing.h"
+#include "tests/support/ui_testing.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 
 #include <QAbstractButton>
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QtTest/QTest>
 #include <ostream>
 
-#include "platform/list_box.h"
 #include "tag/cp936.h"
 #include "tag/tag_file.h"
-#include "tests/app/widget_testing.h"
 
 void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';

@@ -1,4 +1,4 @@
-#include "tests/app/widget_testing.h"
+#include "tests/support/widget_testing.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QStringList>
+#include <QtTest/QTest>
+#include <string>
+#include <vector>
+
+#include "app/sonatag_dlg.h"
+#include "platform/list_box.h"
+#include "res/resource.h"
+#include "tests/support/test_files.h"
+#include "tests/support/widget_testing.h"
+
+void PrintTo(const QString& text, std::ostream* out);
+
+namespace sonatag::test {
+
+// The main window with the user's side of its dialogs played by the test: message boxes are
+// recorded and answered, the file dialog returns what the test chose, popup menus are
+// recorded unless realMenus is set.
+class TestDlg : public CSonatagDlg {
+public:
+    int MessageBox(const QString& text, const QString& caption, unsigned int type) override;
+    QStringList ChooseFiles() override { return chosen; }
+    int TrackPopupMenu(const MenuTemplate& menu, QPoint point) override;
+
+    QStringList boxes;  // each as its caption, its type in hex and its text: "错误 0x40010 文件..."
+    std::vector<int> listCountAtBox;
+    int answer = IDYES;  // to every yes-or-no question
+    QStringList chosen;  // what the file dialog returns, empty for a cancel
+    std::vector<QPoint> menuPoints;
+    bool realMenus = false;
+};
+
+// Holds an exclusive lock on a file, as another program working on it would: the tag layer
+// cannot open it then, not even as root.
+class HeldLock {
+public:
+    explicit HeldLock(const QString& path);
+    ~HeldLock();
+    HeldLock(const HeldLock&) = delete;
+    HeldLock& operator=(const HeldLock&) = delete;
+
+private:
+    int fd_;
+};
+
+class UiTest : public ::testing::Test {
+protected:
+    UiTest();
+
+    // Real MP3 files in the temporary folder; their full paths. A tag is title, artist, album.
+    QString Mp3(const std::string& name);
+    QString Mp3WithTag(const std::string& name, const QStringList& tag);
+    QString ShortFile(const std::string& name);  // 100 bytes, too short for a block
+
+    // What the tag layer reads from a file: title, artist, album.
+    static QStringList TagOf(const QString& path);
+    static std::string Bytes(const QString& path) { return ReadBytes(path.toStdString()); }
+
+    // The user's actions, on the widgets found by their object names.
+    void Click(const char* objectName);
+    void Add(const QStringList& paths);
+    void ClickItem(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    void Type(const char* objectName, const QString& text);
+    QPoint InWindow(int row) const;  // the centre of an item, in the window
+
+    QStringList Items() const;
+    std::vector<int> Selected() const;
+    QString Caption(int id) const { return dlg.GetDlgItemText(id); }
+    QStringList EditTexts() const;
+    bool Enabled(int id) const { return dlg.GetDlgItem(id)->isEnabled(); }
+    void ExpectPanelEnabled(bool enabled) const;  // the check box and the three edits
+
+    TempDir dir;
+    TestDlg dlg;
+};
+
+}  // namespace sonatag::test
