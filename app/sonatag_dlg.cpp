@@ -39,6 +39,7 @@ constexpr MessageMapEntry<CSonatagDlg> kMessageMap[] = {
 CSonatagDlg::CSonatagDlg(QWidget* pParent) : CDialog(kMainDialog, pParent) {
     SetMessageMap<CSonatagDlg>(this, kMessageMap);
     m_hIcon = LoadIconResource(IDR_MAINFRAME);
+    setAcceptDrops(true);
 }
 
 void CSonatagDlg::DoDataExchange(CDataExchange* pDX) {

@@ -15,13 +15,20 @@ extern char** environ;
 
 namespace sonatag::test {
 
-CliResult RunCli(const std::vector<std::string>& arguments, const std::string& workingDir) {
+namespace {
+
+CliResult Run(const std::vector<std::string>& arguments, const std::string& workingDir, const std::string* input) {
     TempDir outputs;
     const std::string outPath = outputs.file("out");
     const std::string errPath = outputs.file("err");
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    const std::string inPath = outputs.file("in");
+    if (input != nullptr) {
+        WriteBytes(inPath, *input);
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, inPath.c_str(), O_RDONLY, 0);
+    }
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (!workingDir.empty()) posix_spawn_file_actions_addchdir_np(&actions, workingDir.c_str());
@@ -43,6 +50,17 @@ CliResult RunCli(const std::vector<std::string>& arguments, const std::string& w
     result.out = ReadBytes(outPath);
     result.err = ReadBytes(errPath);
     return result;
+}
+
+}  // namespace
+
+CliResult RunCli(const std::vector<std::string>& arguments, const std::string& workingDir) {
+    return Run(arguments, workingDir, nullptr);
+}
+
+CliResult RunCliWithInput(const std::string& input, const std::vector<std::string>& arguments,
+                          const std::string& workingDir) {
+    return Run(arguments, workingDir, &input);
 }
 
 std::string TagBlock(std::string_view title, std::string_view artist, std::string_view album, std::string_view tail) {

@@ -18,6 +18,9 @@ struct CliResult {
 
 // Runs the built sonatag-cli with arguments, in workingDir when one is given, and waits for it.
 CliResult RunCli(const std::vector<std::string>& arguments, const std::string& workingDir = "");
+// The same with input as its standard input.
+CliResult RunCliWithInput(const std::string& input, const std::vector<std::string>& arguments,
+                          const std::string& workingDir = "");
 
 // A 128-byte ID3v1 block with the given code page 936 fields (at most 30 bytes each) and the
 // 35 bytes of year, comment and genre; by default those of a new block: spaces and genre 0xFF.

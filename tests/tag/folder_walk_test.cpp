@@ -1,0 +1,149 @@
+#include "tag/folder_walk.h"
+
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/support/test_files.h"
+
+namespace sonatag {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Records what the walk finds, relative to the walked folder; "!" marks an unreadable folder.
+class Recorder : public WalkVisitor {
+public:
+    explicit Recorder(std::string root, int stopAfter = -1) : root_(std::move(root) + '/'), stopAfter_(stopAfter) {}
+
+    void OnFile(const std::string& path) override { found.push_back(path.substr(root_.size())); }
+    void OnUnreadableFolder(const std::string& path, int) override { found.push_back("!" + path.substr(root_.size())); }
+    bool KeepGoing() override { return stopAfter_ < 0 || static_cast<int>(found.size()) < stopAfter_; }
+
+    std::vector<std::string> found;
+
+private:
+    std::string root_;
+    int stopAfter_;
+};
+
+// Makes the entries under root: a name ending in '/' is a folder, "name->target" a symbolic link.
+void MakeTree(const fs::path& root, const std::vector<std::string>& entries) {
+    for (const std::string& entry : entries) {
+        const std::size_t arrow = entry.find("->");
+        if (arrow != std::string::npos) {
+            fs::create_symlink(entry.substr(arrow + 2), root / entry.substr(0, arrow));
+        } else if (entry.ends_with('/')) {
+            fs::create_directories(root / entry);
+        } else {
+            fs::create_directories((root / entry).parent_path());
+            test::WriteBytes((root / entry).string(), "x");
+        }
+    }
+}
+
+struct WalkCase {
+    const char* what;
+    std::vector<std::string> entries;
+    std::vector<std::string> expected;
+};
+
+TEST(FolderWalkTest, TakesMp3FilesInNaturalOrderFilesFirstSkippingHiddenAndLinkedFolders) {
+    const WalkCase cases[] = {
+        {"numbers as numbers, zero padding after",
+         {"10.mp3", "2.mp3", "1.mp3", "02.mp3", "a10b.mp3", "a9b.mp3"},
+         {"1.mp3", "2.mp3", "02.mp3", "10.mp3", "a9b.mp3", "a10b.mp3"}},
+        {"any letter case of .mp3, nothing else",
+         {"a.MP3", "b.Mp3", "c.mp3", "d.mp3.txt", "e.mp", "mp3", "f.wav", "g.mP3"},
+         {"a.MP3", "b.Mp3", "c.mp3", "g.mP3"}},
+        {"files before sub-folders, depth first",
+         {"b/2.mp3", "b/1.mp3", "a/x/1.mp3", "a/1.mp3", "z.mp3", "c/", "1 album.mp3"},
+         {"1 album.mp3", "z.mp3", "a/1.mp3", "a/x/1.mp3", "b/1.mp3", "b/2.mp3"}},
+        {"hidden files and folders skipped",
+         {".hidden.mp3", ".trash/a.mp3", "a/.b.mp3", "a/c.mp3", "d.mp3"},
+         {"d.mp3", "a/c.mp3"}},
+        {"links: to files taken, to folders and nowhere not followed, loops harmless",
+         {"a/1.mp3", "a/up->..", "a/self->.", "l.mp3->a/1.mp3", "dir.mp3->a", "gone.mp3->nowhere.mp3"},
+         {"l.mp3", "a/1.mp3"}},
+        {"a folder named like an MP3 is walked", {"x.mp3/1.mp3", "2.mp3"}, {"2.mp3", "x.mp3/1.mp3"}},
+    };
+    for (const WalkCase& walk : cases) {
+        test::TempDir dir;
+        MakeTree(dir.path(), walk.entries);
+        Recorder recorder(dir.path().string());
+        WalkFolder(dir.path().string(), SortNaturally, recorder);
+        EXPECT_EQ(recorder.found, walk.expected) << walk.what;
+    }
+}
+
+TEST(FolderWalkTest, StopsWhenTheVisitorSaysSoAndJoinsNamesToAFolderEndingInASlash) {
+    test::TempDir dir;
+    MakeTree(dir.path(), {"1.mp3", "2.mp3", "a/3.mp3"});
+    Recorder recorder(dir.path().string(), 2);
+    WalkFolder(dir.path().string() + "/", SortNaturally, recorder);
+    EXPECT_EQ(recorder.found, std::vector<std::string>({"1.mp3", "2.mp3"}));
+}
+
+TEST(FolderWalkTest, CountsUnreadableFoldersAndGoesOn) {
+    test::TempDir dir;
+    MakeTree(dir.path(), {"a/1.mp3", "locked/2.mp3", "z/3.mp3"});
+    ::chmod((dir.path() / "locked").c_str(), 0);
+    fs::permissions(dir.path(), fs::perms(0755));
+    std::FILE* const out = std::tmpfile();
+    // Mode bits do not bind root, so the walk runs in a child that gives root up (to "nobody").
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(3);
+        if (::access(dir.path().c_str(), R_OK | X_OK) != 0) ::_exit(3);
+        Recorder recorder(dir.path().string());
+        WalkFolder(dir.path().string(), SortNaturally, recorder);
+        for (const std::string& found : recorder.found) std::fprintf(out, "%s\n", found.c_str());
+        std::fflush(out);
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    std::string text(4096, '\0');
+    std::rewind(out);
+    text.resize(std::fread(text.data(), 1, text.size(), out));
+    std::fclose(out);
+    ::chmod((dir.path() / "locked").c_str(), 0755);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 3) GTEST_SKIP() << "cannot give up root here";
+    EXPECT_EQ(text, "a/1.mp3\n!locked\nz/3.mp3\n");
+}
+
+TEST(FolderWalkTest, NaturalLessOrdersNumbersByValueUnderTheCLocale) {
+    struct Pair {
+        const char* before;
+        const char* after;
+    };
+    const Pair pairs[] = {
+        {"2.mp3", "10.mp3"},
+        {"9", "10"},
+        {"track 9 b", "track 10 a"},
+        {"1.mp3", "01.mp3"},
+        {"a", "b"},
+        {"a1", "a1b"},
+        {"x99", "x100"},
+        {"0", "00"},
+        {"007", "8"},
+        {"18446744073709551616", "18446744073709551617"},  // wider than any integer
+    };
+    for (const Pair& pair : pairs) {
+        EXPECT_TRUE(NaturalLess(pair.before, pair.after)) << pair.before << " < " << pair.after;
+        EXPECT_FALSE(NaturalLess(pair.after, pair.before)) << pair.after << " < " << pair.before;
+    }
+    EXPECT_FALSE(NaturalLess("same", "same"));
+}
+
+}  // namespace
+}  // namespace sonatag
