@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -97,7 +96,6 @@ TEST(FolderWalkTest, CountsUnreadableFoldersAndGoesOn) {
     MakeTree(dir.path(), {"a/1.mp3", "locked/2.mp3", "z/3.mp3"});
     ::chmod((dir.path() / "locked").c_str(), 0);
     fs::permissions(dir.path(), fs::perms(0755));
-    std::FILE* const out = std::tmpfile();
     // Mode bits do not bind root, so the walk runs in a child that gives root up (to "nobody").
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -106,19 +104,13 @@ TEST(FolderWalkTest, CountsUnreadableFoldersAndGoesOn) {
         if (::access(dir.path().c_str(), R_OK | X_OK) != 0) ::_exit(3);
         Recorder recorder(dir.path().string());
         WalkFolder(dir.path().string(), SortNaturally, recorder);
-        for (const std::string& found : recorder.found) std::fprintf(out, "%s\n", found.c_str());
-        std::fflush(out);
-        ::_exit(0);
+        ::_exit(recorder.found == std::vector<std::string>{"a/1.mp3", "!locked", "z/3.mp3"} ? 0 : 1);
     }
     int status = 0;
     ::waitpid(pid, &status, 0);
-    std::string text(4096, '\0');
-    std::rewind(out);
-    text.resize(std::fread(text.data(), 1, text.size(), out));
-    std::fclose(out);
     ::chmod((dir.path() / "locked").c_str(), 0755);
     if (WIFEXITED(status) && WEXITSTATUS(status) == 3) GTEST_SKIP() << "cannot give up root here";
-    EXPECT_EQ(text, "a/1.mp3\n!locked\nz/3.mp3\n");
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the walk did not find a/1.mp3, !locked, z/3.mp3";
 }
 
 TEST(FolderWalkTest, NaturalLessOrdersNumbersByValueUnderTheCLocale) {

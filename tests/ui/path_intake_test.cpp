@@ -47,6 +47,8 @@ protected:
 };
 
 TEST_F(PathIntakeTest, ADropWalksFoldersInNaturalOrderAndAppendsAfterTheList) {
+    // Drops on the list reach the window only while the list takes none itself.
+    ASSERT_FALSE(dlg.m_listFiles->viewport()->acceptDrops() || dlg.m_listFiles->acceptDrops());
     Add({Path("单曲.mp3")});
     Drop({Path("专辑"), Path("x.txt"), Path("单曲.mp3")});
 
