@@ -54,6 +54,14 @@ TEST_F(PathsTest, TakesArgumentsThenTheListFromAFileOrStandardInputWalkingFolder
     }
 }
 
+TEST_F(PathsTest, AFolderThatCannotBeReadIsReportedInItsTurnAndTheWalkGoesOn) {
+    const TooDeepFolder deep(dir.file("a"), std::string(250, 'd'));
+    const CliResult result = RunCli({"show", "-r", "-j", "2", "a", "x.mp3"}, dir.path().string());
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.out, NoTagLines({"a/2.mp3", "a/10.mp3", "a/sub/1.mp3", "x.mp3"}));
+    EXPECT_NE(result.err.find(": cannot read the folder: File name too long\n"), std::string::npos) << result.err;
+}
+
 TEST_F(PathsTest, ManyJobsGiveTheSameOutputMessagesAndStatusAsOne) {
     std::vector<std::string> files;
     for (int i = 0; i < 120; ++i) {

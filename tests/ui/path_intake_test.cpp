@@ -72,6 +72,19 @@ TEST_F(PathIntakeTest, OneBoxForEveryPathInTheListAlreadyNamingTen) {
     EXPECT_EQ(dlg.boxes.at(0), expected + QStringLiteral("\n……另有 14 个文件同样已存在于列表中。"));
 }
 
+TEST_F(PathIntakeTest, FoldersThatCannotBeReadAreCountedInTheSameBox) {
+    const std::string longName(250, 'd');
+    const TooDeepFolder deep(dir.path(), longName);
+    Add({Path("单曲.mp3")});
+
+    Drop({Path(longName), Path("单曲.mp3")});
+
+    EXPECT_EQ(Items(), QStringList({Path("单曲.mp3")}));
+    EXPECT_EQ(dlg.boxes,
+              QStringList({QStringLiteral("添加文件 0x40030 以下 1 个文件已存在于列表中，未再添加：\n") +
+                           Path("单曲.mp3") + QStringLiteral("\n\n有 1 个文件夹无法读取，其中的文件未能添加。")}));
+}
+
 TEST_F(PathIntakeTest, CommandLinePathsAreTakenFromTheCurrentFolderOnceTheWindowRuns) {
     const QString previous = QDir::currentPath();
     QDir::setCurrent(QString::fromStdString(dir.path().string()));
