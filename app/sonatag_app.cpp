@@ -15,6 +15,7 @@ CSonatagApp::CSonatagApp(int& argc, char** argv) : QApplication(argc, argv) {
 void CSonatagApp::InitInstance() {
     InstallQtTranslations(*this);
     CSonatagDlg dlg;
+    dlg.AddPathsAtStart(arguments().mid(1));
     dlg.DoModal();
 }
 

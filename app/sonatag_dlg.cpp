@@ -48,6 +48,7 @@ CSonatagDlg::CSonatagDlg(QWidget* pParent) : CDialog(kMainDialog, pParent, &Crea
     SetErrorTextHook(&sonatag::ui::FileErrorText);
     SetMessageMap<CSonatagDlg>(this, kMessageMap);
     m_hIcon = MainFrameIcon();
+    setAcceptDrops(true);
 }
 
 void CSonatagDlg::DoDataExchange(CDataExchange* pDX) {

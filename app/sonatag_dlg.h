@@ -10,6 +10,8 @@
 class CListBox;
 class COcx1;
 class QCheckBox;
+class QDragEnterEvent;
+class QDropEvent;
 class QLineEdit;
 class QPushButton;
 
@@ -46,6 +48,14 @@ public:
     // user cancelled.
     virtual QStringList ChooseFiles();
 
+    // Drops and the command line (ui/path_intake.cpp): appends the MP3 files named and every
+    // MP3 file under the folders named, with at most one box for the paths in the list
+    // already and the folders that could not be read.
+    void AddPaths(const QStringList& paths);
+    // The same, once the window's event loop runs; relative paths are taken from the
+    // current folder.
+    void AddPathsAtStart(const QStringList& paths);
+
     QIcon m_hIcon;
     QString m_strTitle;
     QString m_strArtist;
@@ -67,4 +77,6 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     bool OnInitDialog() override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 };

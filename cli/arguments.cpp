@@ -5,6 +5,7 @@ namespace sonatag::cli {
 #define SONATAG_CLI_SYNOPSIS                                                                             \
     "Usage: sonatag-cli show [--json] FILE...\n"                                                         \
     "       sonatag-cli set [--title TEXT | --title-from-name] [--artist TEXT] [--album TEXT] FILE...\n" \
+    "       sonatag-cli show|set ... [-r] [-j N] [--files-from LIST [-0]] [FILE...]\n"                   \
     "       sonatag-cli --help | --version\n"
 
 const std::string_view kUsage = SONATAG_CLI_SYNOPSIS "Run 'sonatag-cli --help' for more.\n";
@@ -24,6 +25,15 @@ const std::string_view kHelp = SONATAG_CLI_SYNOPSIS
     "    --title-from-name  each file's own name without its last four characters\n"
     "    --artist TEXT      the artist\n"
     "    --album TEXT       the album\n"
+    "  -r, --recursive      walk each FILE that is a folder: every file under it whose name\n"
+    "                       ends in .mp3 in any letter case, a folder's files before its\n"
+    "                       sub-folders, each in natural name order; hidden entries are\n"
+    "                       skipped and links to folders are not followed\n"
+    "  --files-from LIST    after the FILEs, take the paths in the file LIST, one per line\n"
+    "                       ('-' reads them from standard input); FILE... may then be left out\n"
+    "  -0, --null           the paths in LIST end with a NUL byte instead of a line feed\n"
+    "  -j, --jobs N         work on N files at once (default 1, best on local disks); the\n"
+    "                       output, the messages and the exit status stay as with 1\n"
     "  --                   ends the options, so that a FILE may begin with '-'\n"
     "\n"
     "TEXT is UTF-8 and is trimmed of white space at both ends. A field holds 30 bytes of\n"
@@ -93,6 +103,39 @@ bool TakeSetOption(std::string_view name, std::optional<std::string_view> inline
     return true;
 }
 
+unsigned ParseJobs(std::string_view value) {
+    constexpr unsigned kMaxJobs = 1024;
+    unsigned jobs = 0;
+    for (const char c : value) {
+        if (c < '0' || c > '9' || jobs > kMaxJobs) throw UsageError("--jobs needs a number from 1 to 1024");
+        jobs = jobs * 10 + static_cast<unsigned>(c - '0');
+    }
+    if (jobs < 1 || jobs > kMaxJobs) throw UsageError("--jobs needs a number from 1 to 1024");
+    return jobs;
+}
+
+// Handles one option that says where the paths come from or how many files are worked on
+// at once; false when the option is not one of them.
+bool TakePathOption(std::string_view name, std::optional<std::string_view> inlineValue, ArgumentReader& reader,
+                    Arguments& arguments) {
+    if (name == "-r" || name == "--recursive") {
+        if (inlineValue) throw UsageError("option " + std::string(name) + " takes no value");
+        arguments.recursive = true;
+    } else if (name == "-0" || name == "--null") {
+        if (inlineValue) throw UsageError("option " + std::string(name) + " takes no value");
+        arguments.nullSeparated = true;
+    } else if (name == "--files-from") {
+        SetOnce(arguments.filesFrom, name, reader.takeValue(name, inlineValue));
+    } else if (name == "-j" || name == "--jobs") {
+        arguments.jobs = ParseJobs(reader.takeValue(name, inlineValue));
+    } else if (name.starts_with("-j") && !inlineValue) {
+        arguments.jobs = ParseJobs(name.substr(2));
+    } else {
+        return false;
+    }
+    return true;
+}
+
 void ParseCommandArguments(ArgumentReader& reader, Arguments& arguments) {
     bool optionsEnded = false;
     while (!reader.done()) {
@@ -114,11 +157,13 @@ void ParseCommandArguments(ArgumentReader& reader, Arguments& arguments) {
             arguments.command = Command::Help;
             return;
         }
-        const bool known = arguments.command == Command::Show ? TakeShowOption(name, inlineValue, arguments)
-                                                              : TakeSetOption(name, inlineValue, reader, arguments);
+        const bool known = TakePathOption(name, inlineValue, reader, arguments) ||
+                           (arguments.command == Command::Show ? TakeShowOption(name, inlineValue, arguments)
+                                                               : TakeSetOption(name, inlineValue, reader, arguments));
         if (!known) throw UsageError("unknown option " + std::string(argument));
     }
-    if (arguments.files.empty()) throw UsageError("no FILE given");
+    if (arguments.files.empty() && !arguments.filesFrom) throw UsageError("no FILE given");
+    if (arguments.nullSeparated && !arguments.filesFrom) throw UsageError("-0/--null needs --files-from");
     if (arguments.title && arguments.titleFromName)
         throw UsageError("--title and --title-from-name cannot be given together");
 }

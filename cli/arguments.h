@@ -18,6 +18,11 @@ struct Arguments {
     std::optional<std::string> artist;
     std::optional<std::string> album;
     std::vector<std::string_view> files;  // views into argv
+    // Where the paths come from besides files, and how they are worked through.
+    bool recursive = false;                // folders are walked
+    std::optional<std::string> filesFrom;  // a file of paths, "-" for standard input
+    bool nullSeparated = false;            // its paths end with '\0' rather than '\n'
+    unsigned jobs = 1;                     // files worked on at once
 };
 
 // A command line that cannot be run; what() says why in a few words.

@@ -1,3 +1,4 @@
+#include <clocale>
 #include <cstring>
 #include <exception>
 #include <string>
@@ -31,6 +32,8 @@ int Run(const Arguments& arguments, Console& console) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Folders are walked in the name order of the user's language; nothing else follows the locale.
+    std::setlocale(LC_COLLATE, "");
     Console console;
     Arguments arguments;
     try {

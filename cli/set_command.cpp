@@ -4,6 +4,8 @@
 #include <string_view>
 
 #include "cli/commands.h"
+#include "cli/file_runner.h"
+#include "cli/path_source.h"
 #include "tag/cp936.h"
 #include "tag/field_rules.h"
 #include "tag/file_name.h"
@@ -38,52 +40,53 @@ std::optional<std::string> BytesOf(const std::optional<FieldText>& text) {
     return text->bytes;
 }
 
-void WarnAboutText(Console& console, std::string_view path, std::string_view field,
+void WarnAboutText(FileReport& report, std::string_view path, std::string_view field,
                    const std::optional<FieldText>& text) {
     if (!text) return;
     const std::string where = std::string(path) + ": " + std::string(field) + ": ";
-    if (text->lossy) {
-        console.Warning(where + "a character that code page 936 cannot hold was written as '?'");
-    }
+    if (text->lossy) report.Warning(where + "a character that code page 936 cannot hold was written as '?'");
     if (text->keptBytes < text->bytes.size()) {
-        console.Warning(where + "the text is " + std::to_string(text->bytes.size()) +
-                        " bytes in code page 936, more than the field's 30; it was cut to " +
-                        std::to_string(text->keptBytes));
+        report.Warning(where + "the text is " + std::to_string(text->bytes.size()) +
+                       " bytes in code page 936, more than the field's 30; it was cut to " +
+                       std::to_string(text->keptBytes));
     }
+}
+
+// The texts of the command line, ready to be written into every file.
+struct SetTexts {
+    std::optional<FieldText> title;
+    std::optional<FieldText> artist;
+    std::optional<FieldText> album;
+};
+
+void SetFile(const Arguments& arguments, const SetTexts& texts, const std::string& path, FileReport& report) {
+    std::optional<FieldText> title = texts.title;
+    if (arguments.titleFromName) title = PrepareFieldText(GetFileName(path, 1));
+    const TagUpdate update{BytesOf(title), BytesOf(texts.artist), BytesOf(texts.album)};
+    try {
+        if (UpdateTagFields(path, update) == WriteOutcome::TooShort) {
+            report.Error(path + ": shorter than 128 bytes, too short to hold a tag; left unchanged");
+            return;
+        }
+    } catch (const FileError& error) {
+        report.Error(error.what());
+        return;
+    }
+    WarnAboutText(report, path, "title", title);
+    WarnAboutText(report, path, "artist", texts.artist);
+    WarnAboutText(report, path, "album", texts.album);
 }
 
 }  // namespace
 
 int RunSet(const Arguments& arguments, Console& console) {
-    std::optional<FieldText> title = PrepareOptional(arguments.title);
-    const std::optional<FieldText> artist = PrepareOptional(arguments.artist);
-    const std::optional<FieldText> album = PrepareOptional(arguments.album);
-    TagUpdate update{BytesOf(title), BytesOf(artist), BytesOf(album)};
-
-    int status = 0;
-    std::string path;
-    for (const std::string_view file : arguments.files) {
-        path.assign(file);
-        if (arguments.titleFromName) {
-            title = PrepareFieldText(GetFileName(path, 1));
-            update.title = title->bytes;
-        }
-        try {
-            if (UpdateTagFields(path, update) == WriteOutcome::TooShort) {
-                console.Error(path + ": shorter than 128 bytes, too short to hold a tag; left unchanged");
-                status = 1;
-                continue;
-            }
-        } catch (const FileError& error) {
-            console.Error(error.what());
-            status = 1;
-            continue;
-        }
-        WarnAboutText(console, path, "title", title);
-        WarnAboutText(console, path, "artist", artist);
-        WarnAboutText(console, path, "album", album);
-    }
-    return status;
+    const SetTexts texts{PrepareOptional(arguments.title), PrepareOptional(arguments.artist),
+                         PrepareOptional(arguments.album)};
+    FileRunner runner(
+        arguments.jobs, [&](const std::string& path, FileReport& report) { SetFile(arguments, texts, path, report); },
+        console);
+    if (!FeedPaths(arguments, console, runner)) return 1;
+    return runner.Finish();
 }
 
 }  // namespace sonatag::cli

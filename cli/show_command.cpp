@@ -2,6 +2,8 @@
 #include <string_view>
 
 #include "cli/commands.h"
+#include "cli/file_runner.h"
+#include "cli/path_source.h"
 #include "cli/text_escaping.h"
 #include "tag/cp936.h"
 #include "tag/tag_file.h"
@@ -74,33 +76,32 @@ void AppendPlainLine(std::string& out, std::string_view path, const TagReadResul
     out += '\n';
 }
 
+void ShowFile(const Arguments& arguments, const std::string& path, FileReport& report) {
+    try {
+        const TagReadResult result = ReadTagFields(path);
+        if (arguments.json) {
+            AppendJsonRecord(report.out, path, result);
+        } else {
+            AppendPlainLine(report.out, path, result);
+        }
+    } catch (const FileError& error) {
+        if (arguments.json) {
+            AppendJsonError(report.out, path, error.what());
+            report.failed = true;
+        } else {
+            report.Error(error.what());
+        }
+    }
+}
+
 }  // namespace
 
 int RunShow(const Arguments& arguments, Console& console) {
-    int status = 0;
-    std::string path;
-    for (const std::string_view file : arguments.files) {
-        if (console.outputError() != 0) break;  // nobody is reading any more
-        path.assign(file);
-        try {
-            const TagReadResult result = ReadTagFields(path);
-            if (arguments.json) {
-                AppendJsonRecord(console.out(), path, result);
-            } else {
-                AppendPlainLine(console.out(), path, result);
-            }
-        } catch (const FileError& error) {
-            status = 1;
-            if (arguments.json) {
-                AppendJsonError(console.out(), path, error.what());
-            } else {
-                console.Error(error.what());
-            }
-        }
-        console.FlushWhenFull();
-    }
-    console.Flush();
-    return status;
+    FileRunner runner(
+        arguments.jobs, [&](const std::string& path, FileReport& report) { ShowFile(arguments, path, report); },
+        console);
+    if (!FeedPaths(arguments, console, runner)) return 1;
+    return runner.Finish();
 }
 
 }  // namespace sonatag::cli

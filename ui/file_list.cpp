@@ -10,6 +10,7 @@
 #include "res/dialogs.h"
 #include "res/resource.h"
 #include "ui/list_selection.h"
+#include "ui/path_intake.h"
 #include "ui/tag_text.h"
 
 using sonatag::ui::DeleteRows;
@@ -67,13 +68,14 @@ bool StrictlyInside(const QRect& frame, QPoint point) {
 }  // namespace
 
 QStringList CSonatagDlg::ChooseFiles() {
-    QFileDialog dialog(this, QString(), QString(), QStringLiteral("MP3 音乐文件 (*.mp3)"));
+    QFileDialog dialog(this, QString(), sonatag::ui::AddDialogFolder(), QStringLiteral("MP3 音乐文件 (*.mp3)"));
     dialog.setFileMode(QFileDialog::ExistingFiles);
     // The desktop's own dialog may show only the part of the filter before its '(' and, under
     // GTK 3, match the pattern in lower case only; Qt's dialog shows the filter whole and
     // matches Foo.MP3 too.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     if (dialog.exec() != QDialog::Accepted) return {};
+    sonatag::ui::RememberAddDialogFolder(dialog.directory().absolutePath());
     return dialog.selectedFiles();
 }
 

@@ -1,7 +1,8 @@
 // The commands of the main window over a corpus of real MP3 files, driven offscreen as a
 // user would drive them: Add of 20,000 files chosen at once, a selection change in a list of
-// 20,000, Select all and Modify of 10,000 files, and Remove of 10,000 of 20,000 items. Modify
-// is measured against bare WriteTagFields calls over the same files in the same run.
+// 20,000, Select all and Modify of 10,000 files, Remove of 10,000 of 20,000 items, and the walk
+// and add of a dropped folder of 20,000 files in 80 sub-folders. Modify is measured against
+// bare WriteTagFields calls over the same files in the same run.
 
 #include <benchmark/benchmark.h>
 
@@ -12,6 +13,7 @@
 #include <QtTest/QTest>
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <memory>
 
@@ -79,6 +81,38 @@ void AddChosenFiles(benchmark::State& state) {
         Fill({});
         state.ResumeTiming();
         Click("IDC_ADD");
+        Settle();
+    }
+    if (dlg->m_listFiles->count() != kListFiles) state.SkipWithError("not every file was added");
+    ReportErrors(state);
+}
+
+// The corpus as a tree of 80 album folders of 250 files each (hard links), for the walk.
+class AlbumTree {
+public:
+    AlbumTree() : root_(std::filesystem::path(corpus->paths().front()).parent_path().parent_path() / "tree") {
+        constexpr int kFilesPerAlbum = 250;
+        const std::vector<std::string>& files = corpus->paths();
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            const std::filesystem::path album = root_ / ("专辑 " + std::to_string(i / kFilesPerAlbum + 1));
+            if (i % kFilesPerAlbum == 0) std::filesystem::create_directories(album);
+            std::filesystem::create_hard_link(files[i], album / std::filesystem::path(files[i]).filename());
+        }
+    }
+    QString root() const { return QString::fromStdString(root_.string()); }
+
+private:
+    std::filesystem::path root_;
+};
+
+std::unique_ptr<AlbumTree> tree;
+
+void WalkAndAddTree(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        Fill({});
+        state.ResumeTiming();
+        dlg->AddPaths({tree->root()});
         Settle();
     }
     if (dlg->m_listFiles->count() != kListFiles) state.SkipWithError("not every file was added");
@@ -178,6 +212,7 @@ public:
     void PrintGoals() const {
         std::printf("\nMedians of this run against the goals:\n");
         PrintTime("Add of 20,000 chosen files", "AddChosenFiles", 1000);
+        PrintTime("Walk + add of a tree of 20,000 files", "WalkAndAddTree", 1000);
         PrintTime("a selection change", "SelectionChange", 5);
         PrintTime("Remove of 10,000 of 20,000", "RemoveHalf", 500);
         PrintTime("  (one by one, for comparison)", "RemoveHalfOneByOne", 0);
@@ -215,6 +250,7 @@ private:
 using namespace sonatag::bench;
 
 BENCHMARK(AddChosenFiles)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(WalkAndAddTree)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(SelectionChange)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(WriteTagFieldsBaseline)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(SelectAllAndModify)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -228,6 +264,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
 
     corpus = std::make_unique<Corpus>(kListFiles);
+    tree = std::make_unique<AlbumTree>();
     dlg = std::make_unique<BenchDlg>();
     dlg->show();
 
@@ -235,6 +272,7 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintGoals();
     dlg.reset();
+    tree.reset();
     corpus.reset();
     benchmark::Shutdown();
     return 0;

@@ -15,6 +15,9 @@ struct CliResult {
 
 // Runs the built sonatag-cli with arguments, in workingDir when one is given, and waits for it.
 CliResult RunCli(const std::vector<std::string>& arguments, const std::string& workingDir = "");
+// The same with input as its standard input.
+CliResult RunCliWithInput(const std::string& input, const std::vector<std::string>& arguments,
+                          const std::string& workingDir = "");
 
 using CliTest = Mp3Test;
 

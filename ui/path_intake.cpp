@@ -1,0 +1,170 @@
+// Files and folders dropped on the window or named on the command line, and the folder the
+// file dialog of Add opens in.
+
+#include "ui/path_intake.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QProgressDialog>
+#include <QSet>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QUrl>
+#include <algorithm>
+#include <memory>
+
+#include "app/sonatag_dlg.h"
+#include "platform/list_box.h"
+#include "res/resource.h"
+#include "tag/folder_walk.h"
+
+namespace {
+
+constexpr qsizetype kMaxNamesShown = 10;
+constexpr qint64 kProgressDelayMs = 500;
+constexpr qint64 kProgressStepMs = 50;
+const QString kAddFolderKey = QStringLiteral("AddFolder");
+
+QSettings UserSettings() {
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("sonatag"),
+                     QStringLiteral("sonatag"));
+}
+
+// Gathers the MP3 files of the paths given, keeping the window alive during a long walk:
+// after half a second a progress box shows how many files were found and offers to cancel.
+class PathGathering : public sonatag::WalkVisitor {
+public:
+    explicit PathGathering(QWidget* window) : window_(window) { clock_.start(); }
+
+    void Take(const QString& path) {
+        const std::string bytes = QFile::encodeName(path).toStdString();
+        if (sonatag::IsFolder(bytes)) {
+            sonatag::WalkFolder(bytes, sonatag::SortNaturally, *this);
+        } else if (sonatag::HasMp3Extension(bytes)) {
+            files_.append(path);
+        }
+    }
+
+    void OnFile(const std::string& path) override { files_.append(QFile::decodeName(path.c_str())); }
+    void OnUnreadableFolder(const std::string&, int) override { ++unreadableFolders_; }
+    bool KeepGoing() override {
+        if (clock_.elapsed() >= nextLook_) ShowProgress();
+        return !canceled();
+    }
+
+    bool canceled() const { return progress_ && progress_->wasCanceled(); }
+    const QStringList& files() const { return files_; }
+    int unreadableFolders() const { return unreadableFolders_; }
+
+private:
+    void ShowProgress() {
+        nextLook_ = clock_.elapsed() + kProgressStepMs;
+        if (clock_.elapsed() < kProgressDelayMs) return;
+        if (!progress_) {
+            progress_ = std::make_unique<QProgressDialog>(window_);
+            progress_->setWindowTitle(QStringLiteral("添加文件"));
+            progress_->setCancelButtonText(QStringLiteral("取消"));
+            progress_->setRange(0, 0);
+            progress_->setWindowModality(Qt::WindowModal);
+            progress_->setMinimumDuration(0);
+            progress_->show();
+        }
+        progress_->setLabelText(QStringLiteral("正在查找 MP3 文件，已找到 %1 个……").arg(files_.size()));
+        QCoreApplication::processEvents();
+    }
+
+    QWidget* window_;
+    QElapsedTimer clock_;
+    qint64 nextLook_ = kProgressStepMs;
+    std::unique_ptr<QProgressDialog> progress_;
+    QStringList files_;
+    int unreadableFolders_ = 0;
+};
+
+QString SummaryText(const QStringList& listedAlready, int unreadableFolders) {
+    QStringList parts;
+    if (!listedAlready.isEmpty()) {
+        QString text = QStringLiteral("以下 %1 个文件已存在于列表中，未再添加：").arg(listedAlready.size());
+        for (const QString& path : listedAlready.first(std::min(listedAlready.size(), kMaxNamesShown)))
+            text += u'\n' + path;
+        if (listedAlready.size() > kMaxNamesShown)
+            text += QStringLiteral("\n……另有 %1 个文件同样已存在于列表中。").arg(listedAlready.size() - kMaxNamesShown);
+        parts.append(text);
+    }
+    if (unreadableFolders > 0)
+        parts.append(QStringLiteral("有 %1 个文件夹无法读取，其中的文件未能添加。").arg(unreadableFolders));
+    return parts.join(QStringLiteral("\n\n"));
+}
+
+}  // namespace
+
+namespace sonatag::ui {
+
+QString AddDialogFolder() {
+    const QString last = UserSettings().value(kAddFolderKey).toString();
+    if (!last.isEmpty() && QFileInfo(last).isDir()) return last;
+    const QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    if (!music.isEmpty() && QFileInfo(music).isDir()) return music;
+    return QDir::homePath();
+}
+
+void RememberAddDialogFolder(const QString& folder) {
+    UserSettings().setValue(kAddFolderKey, folder);
+}
+
+}  // namespace sonatag::ui
+
+void CSonatagDlg::AddPaths(const QStringList& paths) {
+    PathGathering gathering(this);
+    for (const QString& path : paths) {
+        gathering.Take(path);
+        if (gathering.canceled()) return;
+    }
+    QSet<QString> listed;
+    listed.reserve(m_listFiles->count() + gathering.files().size());
+    for (int row = 0; row < m_listFiles->count(); ++row) listed.insert(m_listFiles->item(row)->text());
+    QStringList added, listedAlready;
+    for (const QString& path : gathering.files()) {
+        if (listed.contains(path)) {
+            listedAlready.append(path);
+        } else {
+            listed.insert(path);
+            added.append(path);
+        }
+    }
+    m_listFiles->addItems(added);
+    SetDlgItemText(IDC_LIST_GROUP, QStringLiteral("文件列表(共 %1 个)").arg(m_listFiles->count()));
+    if (!listedAlready.isEmpty() || gathering.unreadableFolders() > 0)
+        MessageBox(SummaryText(listedAlready, gathering.unreadableFolders()), QStringLiteral("添加文件"),
+                   MB_OK | MB_ICONEXCLAMATION | MB_TOPMOST);
+}
+
+void CSonatagDlg::AddPathsAtStart(const QStringList& paths) {
+    if (paths.isEmpty()) return;
+    QStringList absolute;
+    for (const QString& path : paths) absolute.append(QDir::cleanPath(QDir::current().absoluteFilePath(path)));
+    QTimer::singleShot(0, this, [this, absolute] { AddPaths(absolute); });
+}
+
+void CSonatagDlg::dragEnterEvent(QDragEnterEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); }))
+        event->acceptProposedAction();
+}
+
+void CSonatagDlg::dropEvent(QDropEvent* event) {
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) paths.append(url.toLocalFile());
+    }
+    event->acceptProposedAction();
+    // The file manager waits for the drop to end; the walk and its box come after.
+    QTimer::singleShot(0, this, [this, paths] { AddPaths(paths); });
+}
