@@ -1,0 +1,91 @@
+#include "tag/locked_file.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstddef>
+#include <cstring>
+#include <utility>
+
+namespace sonatag {
+namespace {
+
+constexpr int kOpenFlags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+constexpr int kEndedEarly = -1;
+
+// pread/pwrite until all count bytes are done. Returns 0, errno, or kEndedEarly where the
+// transfer stopped short without an error.
+template <typename Transfer>
+int TransferAll(Transfer transfer, int fd, char* data, std::size_t count, off_t offset) {
+    while (count > 0) {
+        const ssize_t done = transfer(fd, data, count, offset);
+        if (done < 0 && errno == EINTR) continue;
+        if (done < 0) return errno;
+        if (done == 0) return kEndedEarly;
+        data += done;
+        count -= static_cast<std::size_t>(done);
+        offset += done;
+    }
+    return 0;
+}
+
+}  // namespace
+
+void Fail(const std::string& path, int error, std::string_view doing) {
+    std::string reason(doing);
+    reason += ": ";
+    reason += std::strerror(error);
+    throw FileError(path, error, std::move(reason));
+}
+
+FileDescriptor OpenExisting(const std::string& path, Access access) {
+    // open() takes the path up to its first NUL: a path with a NUL inside would name another file.
+    if (path.find('\0') != std::string::npos) {
+        errno = EINVAL;
+        return FileDescriptor(-1);
+    }
+    const int mode = access == Access::Write ? O_RDWR : O_RDONLY;
+    return FileDescriptor(::open(path.c_str(), mode | kOpenFlags));
+}
+
+LockedFile Lock(const std::string& path, FileDescriptor fd, Access /*access*/) {
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK) throw FileError(path, errno, "the file is in use by another program");
+        Fail(path, errno, "cannot lock");
+    }
+    struct stat status;
+    if (::fstat(fd.get(), &status) != 0) Fail(path, errno, "cannot get its length");
+    if (!S_ISREG(status.st_mode)) {
+        const int error = S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
+        throw FileError(path, error, "not a regular file");
+    }
+    return {std::move(fd), status.st_size};
+}
+
+LockedFile OpenLocked(const std::string& path, Access access) {
+    FileDescriptor fd = OpenExisting(path, access);
+    if (!fd.valid()) Fail(path, errno, access == Access::Write ? "cannot open for writing" : "cannot open");
+    return Lock(path, std::move(fd), access);
+}
+
+Id3v1Tag ReadLastBlock(const std::string& path, const LockedFile& file) {
+    Id3v1Tag block;
+    auto read = [](int fd, char* data, std::size_t count, off_t offset) { return ::pread(fd, data, count, offset); };
+    const int error =
+        TransferAll(read, file.fd.get(), reinterpret_cast<char*>(&block), kBlockSize, file.length - kBlockSize);
+    if (error == kEndedEarly) throw FileError(path, EIO, "the file changed while it was read");
+    if (error != 0) Fail(path, error, "cannot read");
+    return block;
+}
+
+int WriteBlockAt(const LockedFile& file, const Id3v1Tag& block, off_t offset) {
+    auto write = [](int fd, char* data, std::size_t count, off_t offset) { return ::pwrite(fd, data, count, offset); };
+    auto bytes = const_cast<char*>(reinterpret_cast<const char*>(&block));
+    const int error = TransferAll(write, file.fd.get(), bytes, kBlockSize, offset);
+    return error == kEndedEarly ? EIO : error;
+}
+
+}  // namespace sonatag
