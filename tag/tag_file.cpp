@@ -1,41 +1,47 @@
 #include "tag/tag_file.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
 
+#include "tag/field_rules.h"
 #include "tag/locked_file.h"
 
 namespace sonatag {
 namespace {
 
-// Year, comment and genre: an existing block keeps them when its texts are rewritten.
-constexpr std::size_t kTailOffset = offsetof(Id3v1Tag, year);
-
-// A file that cannot be opened for writing may still be too short to hold a block; that is
-// an outcome, not an error.
-bool IsTooShortForReading(const std::string& path) {
-    const FileDescriptor fd = OpenExisting(path, Access::Read);
-    struct stat status;
-    return fd.valid() && ::fstat(fd.get(), &status) == 0 && S_ISREG(status.st_mode) && status.st_size < kBlockSize;
-}
-
-// Empty when the file cannot be opened for writing but is too short to hold a block anyway.
+// Empty when the file cannot be opened for writing but is too short to hold a block anyway:
+// that is an outcome, not an error.
 std::optional<LockedFile> OpenForWriting(const std::string& path) {
+    const off_t length = CheckRegularFile(path);
     FileDescriptor fd = OpenExisting(path, Access::Write);
     if (!fd.valid()) {
-        const int error = errno;
-        if (IsTooShortForReading(path)) return std::nullopt;
-        Fail(path, error, "cannot open for writing");
+        if (length < kBlockSize) return std::nullopt;
+        Fail(path, errno, "cannot open for writing");
     }
     return Lock(path, std::move(fd), Access::Write);
 }
 
-std::string Pick(const std::optional<std::string>& given, const std::string& present) {
-    return given ? *given : present;
+// The old block with the fields given replaced, so that every other byte stays exactly as it
+// was (a field is never decoded and encoded again); a new block where the file has none.
+Id3v1Tag UpdatedBlock(const Id3v1Tag& old, bool hasBlock, const TagUpdate& update) {
+    Id3v1Tag block = hasBlock ? old : BuildTagBlock({}, {}, {});
+    if (update.title) CopyFieldBytes(block.title, *update.title, kFieldSize);
+    if (update.artist) CopyFieldBytes(block.artist, *update.artist, kFieldSize);
+    if (update.album) CopyFieldBytes(block.album, *update.album, kFieldSize);
+    return block;
+}
+
+// After a failed write: the old block over a half-written one, or the length before a
+// half-done append. Throws the write's error, and the restore's too when that failed.
+[[noreturn]] void FailWrite(const std::string& path, const LockedFile& file, int writeError,
+                            const std::optional<Id3v1Tag>& old) {
+    const off_t blockStart = old ? file.length - kBlockSize : file.length;
+    const int restoreError = old ? WriteBlockAt(file, *old, blockStart) : TruncateTo(file, blockStart);
+    if (restoreError == 0) Fail(path, writeError, "cannot write");
+    throw FileError(path, writeError,
+                    std::string("cannot write: ") + std::strerror(writeError) +
+                        "; could not restore the file: " + std::strerror(restoreError));
 }
 
 // The path for a message: a NUL inside it would end the message there.
@@ -65,29 +71,18 @@ WriteOutcome WriteTagFields(const std::string& path, std::string_view title, std
 }
 
 WriteOutcome UpdateTagFields(const std::string& path, const TagUpdate& update) {
-    const std::optional<LockedFile> writable = OpenForWriting(path);
+    std::optional<LockedFile> writable = OpenForWriting(path);
     if (!writable || writable->length < kBlockSize) return WriteOutcome::TooShort;
-    const LockedFile& file = *writable;
+    LockedFile& file = *writable;
 
     // The choice between overwriting and appending is made here, under the lock that the
     // write holds, so a file that changed since an earlier look is never damaged.
     const Id3v1Tag old = ReadLastBlock(path, file);
     const bool hasBlock = HasTagIdentifier(old);
-    const TagFields present = hasBlock ? ParseTagBlock(old).fields : TagFields{};
-    Id3v1Tag block = BuildTagBlock(Pick(update.title, present.title), Pick(update.artist, present.artist),
-                                   Pick(update.album, present.album));
-
-    if (hasBlock) {
-        std::memcpy(reinterpret_cast<char*>(&block) + kTailOffset, reinterpret_cast<const char*>(&old) + kTailOffset,
-                    kBlockSize - kTailOffset);
-        if (const int error = WriteBlockAt(file, block, file.length - kBlockSize)) {
-            WriteBlockAt(file, old, file.length - kBlockSize);
-            Fail(path, error, "cannot write");
-        }
-    } else if (const int error = WriteBlockAt(file, block, file.length)) {
-        (void)::ftruncate(file.fd.get(), file.length);
-        Fail(path, error, "cannot write");
-    }
+    const off_t blockStart = hasBlock ? file.length - kBlockSize : file.length;
+    if (const int error = WriteBlockAt(file, UpdatedBlock(old, hasBlock, update), blockStart))
+        FailWrite(path, file, error, hasBlock ? std::optional(old) : std::nullopt);
+    CloseWritten(path, file);
     return WriteOutcome::Written;
 }
 
