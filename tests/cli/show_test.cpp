@@ -38,7 +38,7 @@ TEST_F(ShowTest, JsonGivesEachStatusWithExactlyItsKeysAndStaysValidForAnyBytes) 
     EXPECT_EQ(result.err, "");
     const std::string shownPath = dir.file("bad\uFFFD\\u0001name\uFFFD\uFFFD.mp3");
     const std::string expected = "{\"path\": \"" + shownPath +
-                                 "\", \"status\": \"found\", \"title\": \"q\\\"b\\\\s\\u0001\\u001f\x7f 你好\", "
+                                 "\", \"status\": \"found\", \"title\": \"q\\\"b\\\\s\\u0001\\u001f\\u007f 你好\", "
                                  "\"artist\": \"\uFFFD€ 5\", \"album\": \"x\\n\\r\\t\"}\n"
                                  "{\"path\": \"" +
                                  untagged + "\", \"status\": \"notag\"}\n{\"path\": \"" + tiny +

@@ -26,7 +26,8 @@ CliResult RunCliWithInput(const std::string& input, const std::vector<std::strin
     WriteBytes(outputs.file("in"), input);
     std::string command = "cd " + ShellQuoted(workingDir.empty() ? "." : workingDir) + " && exec " SONATAG_CLI_PATH;
     for (const std::string& argument : arguments) command += " " + ShellQuoted(argument);
-    command += " <" + ShellQuoted(outputs.file("in")) + " >" + ShellQuoted(outputs.file("out")) + " 2>" + ShellQuoted(outputs.file("err"));
+    command += " <" + ShellQuoted(outputs.file("in")) + " >" + ShellQuoted(outputs.file("out")) + " 2>" +
+               ShellQuoted(outputs.file("err"));
     const int status = std::system(command.c_str());
     const int exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return {exitCode, ReadBytes(outputs.file("out")), ReadBytes(outputs.file("err"))};

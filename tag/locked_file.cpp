@@ -1,0 +1,125 @@
+#include "tag/locked_file.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstddef>
+#include <cstring>
+#include <utility>
+
+namespace sonatag {
+namespace {
+
+constexpr int kOpenFlags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+constexpr int kEndedEarly = -1;
+
+// pread/pwrite until all count bytes are done. Returns 0, errno, or kEndedEarly where the
+// transfer stopped short without an error.
+template <typename Transfer>
+int TransferAll(Transfer transfer, int fd, char* data, std::size_t count, off_t offset) {
+    while (count > 0) {
+        const ssize_t done = transfer(fd, data, count, offset);
+        if (done < 0 && errno == EINTR) continue;
+        if (done < 0) return errno;
+        if (done == 0) return kEndedEarly;
+        data += done;
+        count -= static_cast<std::size_t>(done);
+        offset += done;
+    }
+    return 0;
+}
+
+[[noreturn]] void FailNotRegular(const std::string& path, const struct stat& status) {
+    throw FileError(path, S_ISDIR(status.st_mode) ? EISDIR : EINVAL, "not a regular file");
+}
+
+// 0 or the error of the first lock that cannot be had. The open file description lock
+// covers the whole file however long it grows (l_start and l_len 0).
+int LockBothFamilies(int fd, Access access) {
+    const bool exclusive = access == Access::Write;
+    if (::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) return errno;
+    struct flock whole {};
+    whole.l_type = exclusive ? F_WRLCK : F_RDLCK;
+    whole.l_whence = SEEK_SET;
+    return ::fcntl(fd, F_OFD_SETLK, &whole) == 0 ? 0 : errno;
+}
+
+}  // namespace
+
+void Fail(const std::string& path, int error, std::string_view doing) {
+    std::string reason(doing);
+    reason += ": ";
+    reason += std::strerror(error);
+    throw FileError(path, error, std::move(reason));
+}
+
+FileDescriptor OpenExisting(const std::string& path, Access access) {
+    // open() takes the path up to its first NUL: a path with a NUL inside would name another file.
+    if (path.find('\0') != std::string::npos) {
+        errno = EINVAL;
+        return FileDescriptor(-1);
+    }
+    const int mode = access == Access::Write ? O_RDWR : O_RDONLY;
+    return FileDescriptor(::open(path.c_str(), mode | kOpenFlags));
+}
+
+LockedFile Lock(const std::string& path, FileDescriptor fd, Access access) {
+    if (const int error = LockBothFamilies(fd.get(), access)) {
+        if (error == EWOULDBLOCK || error == EACCES)
+            throw FileError(path, EWOULDBLOCK, "the file is in use by another program");
+        Fail(path, error, "cannot lock");
+    }
+    struct stat status;
+    if (::fstat(fd.get(), &status) != 0) Fail(path, errno, "cannot get its length");
+    if (!S_ISREG(status.st_mode)) FailNotRegular(path, status);
+    return {std::move(fd), status.st_size};
+}
+
+off_t CheckRegularFile(const std::string& path) {
+    // stat() takes the path up to its first NUL: a path with a NUL inside would name another file.
+    if (path.find('\0') != std::string::npos) Fail(path, EINVAL, "cannot open");
+    struct stat status;
+    if (::stat(path.c_str(), &status) != 0) Fail(path, errno, "cannot open");
+    if (!S_ISREG(status.st_mode)) FailNotRegular(path, status);
+    return status.st_size;
+}
+
+LockedFile OpenLocked(const std::string& path, Access access) {
+    CheckRegularFile(path);
+    FileDescriptor fd = OpenExisting(path, access);
+    if (!fd.valid()) Fail(path, errno, access == Access::Write ? "cannot open for writing" : "cannot open");
+    return Lock(path, std::move(fd), access);
+}
+
+Id3v1Tag ReadLastBlock(const std::string& path, const LockedFile& file) {
+    Id3v1Tag block;
+    auto read = [](int fd, char* data, std::size_t count, off_t offset) { return ::pread(fd, data, count, offset); };
+    const int error =
+        TransferAll(read, file.fd.get(), reinterpret_cast<char*>(&block), kBlockSize, file.length - kBlockSize);
+    if (error == kEndedEarly) throw FileError(path, EIO, "the file changed while it was read");
+    if (error != 0) Fail(path, error, "cannot read");
+    return block;
+}
+
+int WriteBlockAt(const LockedFile& file, const Id3v1Tag& block, off_t offset) {
+    auto write = [](int fd, char* data, std::size_t count, off_t offset) { return ::pwrite(fd, data, count, offset); };
+    auto bytes = const_cast<char*>(reinterpret_cast<const char*>(&block));
+    const int error = TransferAll(write, file.fd.get(), bytes, kBlockSize, offset);
+    return error == kEndedEarly ? EIO : error;
+}
+
+int TruncateTo(const LockedFile& file, off_t length) {
+    while (::ftruncate(file.fd.get(), length) != 0) {
+        if (errno != EINTR) return errno;
+    }
+    return 0;
+}
+
+void CloseWritten(const std::string& path, LockedFile& file) {
+    if (const int error = file.fd.Close()) Fail(path, error, "cannot finish writing");
+}
+
+}  // namespace sonatag
