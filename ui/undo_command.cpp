@@ -74,15 +74,16 @@ void CSonatagDlg::OnUndo() {
     int restored = 0;
     QStringList leftAlone;
     bool cancelled = false;
-    // The last write first: a file written twice goes back through both.
+    // The last write first, which is the top of the list: a file written twice goes back
+    // through both.
     for (auto entry = entries.rbegin(); entry != entries.rend() && !cancelled; ++entry) {
         if (!sonatag::MayNeedRestore(*entry)) continue;
         try {
             const RestoreOutcome outcome = sonatag::RestoreEntry(*entry);
             if (outcome == RestoreOutcome::Restored) ++restored;
-            if (outcome == RestoreOutcome::Changed) leftAlone.prepend(DisplayPath(entry->path));
+            if (outcome == RestoreOutcome::Changed) leftAlone.append(DisplayPath(entry->path));
         } catch (const sonatag::FileError&) {
-            leftAlone.prepend(DisplayPath(entry->path));
+            leftAlone.append(DisplayPath(entry->path));
         }
         cancelled = !progress.Step(++done);
     }
