@@ -160,9 +160,13 @@ void JournalWriter::SetOutcome(std::size_t entry, JournalOutcome outcome) {
     Put(pending_, static_cast<std::uint8_t>(outcome));
 }
 
-void JournalWriter::Sync() {
+void JournalWriter::Flush() {
     WriteAll(path_, fd_.get(), pending_);
     pending_.clear();
+}
+
+void JournalWriter::Sync() {
+    Flush();
     if (::fdatasync(fd_.get()) != 0) Fail(path_, errno, "cannot write the journal");
     if (inPlace_) return;
     if (::rename(newPath_.c_str(), path_.c_str()) != 0) Fail(path_, errno, "cannot replace the journal");
