@@ -18,7 +18,7 @@ namespace {
 // A group of files is held open and locked between its journal's sync and its writes. It ends
 // at this many files, or once opening it has taken this long, so that a slow file system still
 // reports its files one by one.
-constexpr std::size_t kMostFilesInGroup = 4096;
+constexpr std::size_t kMostFilesInGroup = 16384;
 constexpr auto kLongestGroupOpening = std::chrono::milliseconds(100);
 
 // Half of the files this process may hold open, within kMostFilesInGroup.

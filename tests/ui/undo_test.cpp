@@ -120,6 +120,16 @@ TEST_F(UndoTest, UndoLeavesAndNamesFilesThatChangedOrCannotBeOpened) {
     EXPECT_EQ(Bytes(files[1]), changed);
 }
 
+TEST_F(UndoTest, ModifyWritesNothingWhenItCannotKeepItsJournal) {
+    WriteBytes(dir.file("state"), "a file where the journal's folder should be");
+    ModifyAll();
+    EXPECT_EQ(Contents(), before);
+    Click("IDOK");
+    ASSERT_EQ(dlg.boxes.size(), 2);
+    EXPECT_TRUE(dlg.boxes[1].startsWith(QStringLiteral("错误 0x40010 ")) && dlg.boxes[1].contains(dlg.journalPath()))
+        << dlg.boxes[1].toStdString();
+}
+
 TEST_F(UndoTest, CancelStopsAfterTheCurrentFileAndKeepsWhatWasDone) {
     CancelOnShow cancel;
     dlg.SetProgressDelay(0ms);
