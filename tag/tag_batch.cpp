@@ -21,10 +21,21 @@ namespace {
 constexpr std::size_t kMostFilesInGroup = 16384;
 constexpr auto kLongestGroupOpening = std::chrono::milliseconds(100);
 
-// Half of the files this process may hold open, within kMostFilesInGroup.
+// Half of the files this process may hold open, within kMostFilesInGroup. The soft limit is
+// raised towards what a whole group needs, as far as the hard limit allows: at 1,024, the
+// usual default, a large batch would need a sync for every 512 files.
 std::size_t FilesInGroup() {
     rlimit limit{};
-    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return kMostFilesInGroup;
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return 1;
+    const rlim_t wanted = 2 * kMostFilesInGroup + 256;
+    if (limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < wanted) {
+        const rlim_t raised = limit.rlim_max == RLIM_INFINITY ? wanted : std::min(limit.rlim_max, wanted);
+        if (raised > limit.rlim_cur) {
+            limit.rlim_cur = raised;
+            if (::setrlimit(RLIMIT_NOFILE, &limit) != 0) (void)::getrlimit(RLIMIT_NOFILE, &limit);
+        }
+    }
+    if (limit.rlim_cur == RLIM_INFINITY) return kMostFilesInGroup;
     return std::clamp<std::size_t>(limit.rlim_cur / 2, 1, kMostFilesInGroup);
 }
 
