@@ -83,6 +83,7 @@ bool TakeEntry(RecordReader& reader, const std::string& path, std::vector<Journa
     if (*kind != static_cast<std::uint8_t>(JournalEntryKind::TailBlock))
         Damaged(path, "an entry of unknown kind " + std::to_string(*kind));
     if (!IsBlockOrNone(*oldBytes) || !IsBlockOrNone(*newBytes)) Damaged(path, "a block of the wrong size");
+    if (!newBytes->empty() && *lengthBefore < kBlockSize) Damaged(path, "a block written into a file too short for it");
     entries.push_back({JournalEntryKind::TailBlock, *entryPath, *lengthBefore, *oldBytes, *newBytes});
     return true;
 }
@@ -133,7 +134,7 @@ std::string ReadWhole(const std::string& path) {
 JournalWriter::JournalWriter(std::string path)
     : path_(std::move(path)),
       newPath_(path_ + ".new"),
-      fd_(::open(newPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0600)) {
+      fd_(::open(newPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW, 0600)) {
     if (!fd_.valid()) Fail(path_, errno, "cannot create the journal");
     pending_.append(kMagic, kMagicSize);
     Put(pending_, kJournalVersion);

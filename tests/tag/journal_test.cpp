@@ -174,6 +174,8 @@ TEST(JournalTest, ReadingKeepsWholeRecordsAndRefusesWhatItDoesNotKnow) {
         header + "E\x02" + std::string(20, '\0'),
         header + "X",
         header + std::string("O\0\0\0\0\x01", 6),
+        whole.substr(0, whole.find("/a")) + std::string("/a\xff\x7f\0\0\0\0\0\0\0", 11) +
+            whole.substr(whole.find("/a") + 11),
     };
     for (const std::string& bytes : damaged) {
         WriteBytes(path, bytes);
