@@ -133,7 +133,9 @@ TEST_F(UndoTest, ModifyWritesNothingWhenItCannotKeepItsJournal) {
 TEST_F(UndoTest, CancelStopsAfterTheCurrentFileAndKeepsWhatWasDone) {
     CancelOnShow cancel;
     dlg.SetProgressDelay(0ms);
-    ModifyAll();  // bottom up: c.mp3 only
+    Click("IDC_SELECT_ALL");
+    Click("IDOK");  // bottom up: c.mp3 only
+    EXPECT_EQ(dlg.boxes.value(1), QStringLiteral("修改信息 0x40030 修改已取消，已修改 1 个文件的信息。"));
     EXPECT_EQ(Contents(), (std::vector{before[0], before[1], Contents()[2]}));
     EXPECT_NE(Contents()[2], before[2]);
 
