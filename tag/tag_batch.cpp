@@ -1,7 +1,6 @@
 #include "tag/tag_batch.h"
 
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -109,6 +108,7 @@ bool WriteGroup(std::span<const BatchFile> files, std::size_t first, std::vector
         if (opened.file) {
             try {
                 WriteTagBlock(files[at].path, *opened.file, opened.old, opened.block);
+                CloseWritten(files[at].path, *opened.file);
             } catch (const FileError& error) {
                 opened.error = error;
             }
@@ -147,7 +147,7 @@ bool MayNeedRestore(const JournalEntry& entry) {
 
 RestoreOutcome RestoreEntry(const JournalEntry& entry) {
     if (!MayNeedRestore(entry)) return RestoreOutcome::NotWritten;
-    const LockedFile file = OpenLocked(entry.path, Access::Write);
+    LockedFile file = OpenLocked(entry.path, Access::Write);
     const bool appended = entry.oldBytes.empty();
     const off_t lengthBefore = entry.lengthBefore;
     const off_t lengthAfter = appended ? lengthBefore + kBlockSize : lengthBefore;
@@ -156,11 +156,12 @@ RestoreOutcome RestoreEntry(const JournalEntry& entry) {
     };
 
     if (file.length == lengthAfter && endsWith(entry.newBytes)) {
-        if (appended) {
-            if (::ftruncate(file.fd.get(), lengthBefore) != 0) Fail(entry.path, errno, "cannot cut off the tag");
-        } else {
+        if (!appended) {
             WriteTagBlock(entry.path, file, BlockOf(entry.newBytes), BlockOf(entry.oldBytes));
+        } else if (const int error = TruncateTo(file, lengthBefore)) {
+            Fail(entry.path, error, "cannot cut off the tag");
         }
+        CloseWritten(entry.path, file);
         return RestoreOutcome::Restored;
     }
     if (file.length == lengthBefore && (appended || endsWith(entry.oldBytes))) return RestoreOutcome::AsBefore;

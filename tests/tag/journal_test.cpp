@@ -68,7 +68,7 @@ std::vector<RestoreOutcome> Replay(const std::string& journal) {
 TEST(JournalTest, RecordsEachOutcomeAndUndoesTheBatchByteForByte) {
     BatchFixture fixture;
     fixture.Write(5, [](const BatchFileResult& result) { return result.error == nullptr; });
-    EXPECT_EQ(ReadBytes(fixture.files[0].path), kAudio + Written("new", "", "album", kOldTail));
+    EXPECT_EQ(ReadBytes(fixture.files[0].path), kAudio + Written("new", std::string(30, ' '), "album", kOldTail));
     EXPECT_EQ(ReadBytes(fixture.files[1].path), kAudio + Written("new", "", "album", kFreshTail));
     EXPECT_EQ(ReadBytes(fixture.files[3].path), kAudio + Written("new", "artist", "album", kOldTail));
     std::vector<JournalOutcome> written;

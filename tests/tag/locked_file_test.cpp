@@ -1,0 +1,129 @@
+#include "tag/locked_file.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <string>
+
+#include "tag/tag_file.h"
+#include "tests/support/test_files.h"
+
+namespace sonatag {
+namespace {
+
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+
+// What a read and then a write of path come to: "read"/"wrote" or the error's reason.
+std::string ReadAndWrite(const std::string& path) {
+    std::string result;
+    for (const bool write : {false, true}) {
+        try {
+            write ? (void)WriteTagFields(path, "t", "a", "b") : (void)ReadTagFields(path);
+            result += write ? "wrote" : "read; ";
+        } catch (const FileError& error) {
+            result += error.reason() + (write ? "" : "; ");
+        }
+    }
+    return result;
+}
+
+// A child process that locks path with lock until it is killed. A record lock has to live in
+// another process: any close() of the file in this one would drop it.
+pid_t LockInChild(const std::string& path, int (*lock)(int)) {
+    int ready[2];
+    if (::pipe(ready) != 0) return -1;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::alarm(20);
+        const char locked = lock(::open(path.c_str(), O_RDWR)) == 0 ? 'y' : 'n';
+        ::write(ready[1], &locked, 1);
+        ::pause();
+    }
+    char locked = 'n';
+    ::read(ready[0], &locked, 1);
+    ::close(ready[0]);
+    ::close(ready[1]);
+    EXPECT_EQ(locked, 'y');
+    return child;
+}
+
+int ReadRecordLock(int fd) {
+    struct flock whole {};
+    whole.l_type = F_RDLCK;
+    return ::fcntl(fd, F_SETLK, &whole);
+}
+
+TEST(LockedFileTest, RecordLocksOfOtherProgramsCountAndReadersShare) {
+    const TempDir dir;
+    const std::string path = dir.file("song.mp3"), before(200, 'x');
+    WriteBytes(path, before);
+    const std::string inUse = "the file is in use by another program";
+    const std::pair<int (*)(int), std::string> cases[] = {
+        {ReadRecordLock, "read; " + inUse},
+        {[](int fd) { return ::lockf(fd, F_TLOCK, 0); }, inUse + "; " + inUse},
+        {[](int fd) { return ::flock(fd, LOCK_SH); }, "read; " + inUse},
+    };
+    for (const auto& [lock, expected] : cases) {
+        const pid_t child = LockInChild(path, lock);
+        EXPECT_EQ(ReadAndWrite(path), expected);
+        EXPECT_EQ(ReadBytes(path), before);
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+    }
+    const LockedFile reading = OpenLocked(path, Access::Read);
+    EXPECT_EQ(ReadAndWrite(path), "read; " + inUse);
+}
+
+TEST(LockedFileTest, WhatIsNoRegularFileIsNeverOpened) {
+    const TempDir dir;
+    const std::string fifo = dir.file("fifo.mp3"), device = dir.file("null.mp3"), song = dir.file("song.mp3");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    const bool hasDevice = ::mknod(device.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0;  // where allowed
+    WriteBytes(song, std::string(300, 'x'));
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(::inotify_add_watch(watch, dir.path().c_str(), IN_OPEN), 0);
+    for (const std::string& path : {fifo, dir.path().string(), device, song}) {
+        if (path == device && !hasDevice) continue;
+        for (const Access access : {Access::Read, Access::Write}) {
+            std::string reason = "opened";
+            try {
+                OpenLocked(path, access);
+            } catch (const FileError& error) {
+                reason = error.reason();
+            }
+            alignas(inotify_event) char events[4096];
+            const bool opened = ::read(watch, events, sizeof events) > 0;
+            EXPECT_EQ(reason, path == song ? "opened" : "not a regular file") << path;
+            EXPECT_EQ(opened, path == song) << path;
+        }
+    }
+    ::close(watch);
+}
+
+TEST(LockedFileTest, FieldsNotGivenToAnUpdateKeepEveryByte) {
+    const TempDir dir;
+    const std::string path = dir.file("song.mp3"), audio(1000, 'U'), tail = "1999" + std::string(31, '\x01');
+    // Fields that read otherwise than they lie: a lead byte before a space or at the end, bytes
+    // after a NUL, trailing spaces.
+    for (std::string kept :
+         {std::string("\xB8 x"), std::string(29, 'a') + "\xB8", std::string("ab\0cd", 5), std::string("ab   ")}) {
+        kept.resize(30, '\0');
+        const std::string oldTitle = "old" + std::string(27, '\0'), newTitle = "new" + std::string(27, '\0');
+        WriteBytes(path, audio + "TAG" + oldTitle + kept + kept + tail);
+        ASSERT_EQ(UpdateTagFields(path, {"new", std::nullopt, std::nullopt}), WriteOutcome::Written);
+        EXPECT_EQ(ReadBytes(path), audio + "TAG" + newTitle + kept + kept + tail);
+    }
+}
+
+}  // namespace
+}  // namespace sonatag
