@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 
 #include "app/about_dlg.h"
 #include "platform/dialog_font.h"
@@ -14,6 +15,9 @@
 #include "tag/id3v1_tag.h"
 #include "ui/cp936_limit_validator.h"
 #include "ui/file_error_text.h"
+#include "ui/tag_text.h"
+#include "ui/undo_journal.h"
+#include "ui/work_progress.h"
 
 namespace {
 
@@ -36,6 +40,7 @@ constexpr MessageMapEntry<CSonatagDlg> kMessageMap[] = {
     OnClicked(IDC_PLAY, &CSonatagDlg::OnPlay),
     OnClicked(ID_LIST_PLAY_CURRENT, &CSonatagDlg::OnListPlayCurrent),
     OnNotify(LBN_DBLCLK, IDC_FILE_LIST, &CSonatagDlg::OnDblclkFileList),
+    OnClicked(ID_LIST_UNDO, &CSonatagDlg::OnUndo),
 };
 
 QWidget* CreatePlayer(QWidget* parent) {
@@ -44,11 +49,17 @@ QWidget* CreatePlayer(QWidget* parent) {
 
 }  // namespace
 
-CSonatagDlg::CSonatagDlg(QWidget* pParent) : CDialog(kMainDialog, pParent, &CreatePlayer) {
+CSonatagDlg::CSonatagDlg(QWidget* pParent)
+    : CDialog(kMainDialog, pParent, &CreatePlayer),
+      journalPath_(sonatag::ui::DefaultJournalPath()),
+      progressDelay_(sonatag::ui::WorkProgress::kShowAfter) {
     SetErrorTextHook(&sonatag::ui::FileErrorText);
     SetMessageMap<CSonatagDlg>(this, kMessageMap);
     m_hIcon = MainFrameIcon();
     setAcceptDrops(true);
+    // An edit with the focus takes Ctrl+Z for its own typing first.
+    auto* undo = new QShortcut(QKeySequence::Undo, this);
+    connect(undo, &QShortcut::activated, this, [this] { OnCmdMsg(ID_LIST_UNDO, BN_CLICKED); });
 }
 
 void CSonatagDlg::DoDataExchange(CDataExchange* pDX) {
@@ -80,6 +91,7 @@ bool CSonatagDlg::OnInitDialog() {
         control->setEnabled(false);
 
     for (QLineEdit* edit : {m_editTitle, m_editArtist, m_editAlbum}) SetLimitText(edit, sonatag::kFieldSize);
+    m_listFiles->SetItemToolTip([this](int row) { return sonatag::ui::TagToolTip(m_listFiles->item(row)->text()); });
 
     const QPixmap aboutFace = AboutBitmap();
     m_btnAbout->setIcon(aboutFace);

@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QString>
 #include <QStringList>
+#include <chrono>
 
 #include "platform/dialog.h"
 
@@ -39,6 +40,7 @@ public:
     void OnSelchangeFileList();  // tag panel: ui/tag_panel.cpp
     void OnUseFileName();
     void OnModify();
+    void OnUndo();  // ui/undo_command.cpp
     void OnPlay();  // player/play_command.cpp
     void OnListPlayCurrent();
     void OnDblclkFileList();
@@ -55,6 +57,11 @@ public:
     // The same, once the window's event loop runs; relative paths are taken from the
     // current folder.
     void AddPathsAtStart(const QStringList& paths);
+    // Where Modify keeps its journal for Undo.
+    const QString& journalPath() const { return journalPath_; }
+    void SetJournalPath(const QString& path) { journalPath_ = path; }
+    // How long Modify, Undo and Add run before they show their progress.
+    void SetProgressDelay(std::chrono::milliseconds delay) { progressDelay_ = delay; }
 
     QIcon m_hIcon;
     QString m_strTitle;
@@ -79,4 +86,8 @@ protected:
     bool OnInitDialog() override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+
+private:
+    QString journalPath_;
+    std::chrono::milliseconds progressDelay_;
 };

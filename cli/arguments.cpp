@@ -2,10 +2,12 @@
 
 namespace sonatag::cli {
 
-#define SONATAG_CLI_SYNOPSIS                                                                             \
-    "Usage: sonatag-cli show [--json] FILE...\n"                                                         \
-    "       sonatag-cli set [--title TEXT | --title-from-name] [--artist TEXT] [--album TEXT] FILE...\n" \
-    "       sonatag-cli show|set ... [-r] [-j N] [--files-from LIST [-0]] [FILE...]\n"                   \
+#define SONATAG_CLI_SYNOPSIS                                                                     \
+    "Usage: sonatag-cli show [--json] FILE...\n"                                                 \
+    "       sonatag-cli set [--title TEXT | --title-from-name] [--artist TEXT] [--album TEXT]\n" \
+    "                       [--journal JOURNAL | --dry-run] FILE...\n"                           \
+    "       sonatag-cli show|set ... [-r] [-j N] [--files-from LIST [-0]] [FILE...]\n"           \
+    "       sonatag-cli undo JOURNAL\n"                                                          \
     "       sonatag-cli --help | --version\n"
 
 const std::string_view kUsage = SONATAG_CLI_SYNOPSIS "Run 'sonatag-cli --help' for more.\n";
@@ -25,6 +27,12 @@ const std::string_view kHelp = SONATAG_CLI_SYNOPSIS
     "    --title-from-name  each file's own name without its last four characters\n"
     "    --artist TEXT      the artist\n"
     "    --album TEXT       the album\n"
+    "    --journal JOURNAL  first write into JOURNAL what each file held, so that undo can\n"
+    "                       restore it; JOURNAL is replaced (one file at a time: not with -j)\n"
+    "    --dry-run          print, per file, each field that would change (old -> new) and\n"
+    "                       write nothing\n"
+    "  undo                 restore the files of JOURNAL as they were before that set, each\n"
+    "                       only when it still ends as set left it; others are named\n"
     "  -r, --recursive      walk each FILE that is a folder: every file under it whose name\n"
     "                       ends in .mp3 in any letter case, a folder's files before its\n"
     "                       sub-folders, each in natural name order; hidden entries are\n"
@@ -97,6 +105,12 @@ bool TakeSetOption(std::string_view name, std::optional<std::string_view> inline
         SetOnce(arguments.artist, name, reader.takeValue(name, inlineValue));
     } else if (name == "--album") {
         SetOnce(arguments.album, name, reader.takeValue(name, inlineValue));
+    } else if (name == "--journal") {
+        SetOnce(arguments.journal, name, reader.takeValue(name, inlineValue));
+    } else if (name == "--dry-run") {
+        if (inlineValue) throw UsageError("option --dry-run takes no value");
+        if (arguments.dryRun) throw UsageError("option --dry-run is given twice");
+        arguments.dryRun = true;
     } else {
         return false;
     }
@@ -157,15 +171,18 @@ void ParseCommandArguments(ArgumentReader& reader, Arguments& arguments) {
             arguments.command = Command::Help;
             return;
         }
-        const bool known = TakePathOption(name, inlineValue, reader, arguments) ||
-                           (arguments.command == Command::Show ? TakeShowOption(name, inlineValue, arguments)
-                                                               : TakeSetOption(name, inlineValue, reader, arguments));
+        bool known = arguments.command != Command::Undo && TakePathOption(name, inlineValue, reader, arguments);
+        if (!known && arguments.command == Command::Show) known = TakeShowOption(name, inlineValue, arguments);
+        if (!known && arguments.command == Command::Set) known = TakeSetOption(name, inlineValue, reader, arguments);
         if (!known) throw UsageError("unknown option " + std::string(argument));
     }
+    if (arguments.command == Command::Undo && arguments.files.size() != 1) throw UsageError("undo takes one JOURNAL");
     if (arguments.files.empty() && !arguments.filesFrom) throw UsageError("no FILE given");
     if (arguments.nullSeparated && !arguments.filesFrom) throw UsageError("-0/--null needs --files-from");
     if (arguments.title && arguments.titleFromName)
         throw UsageError("--title and --title-from-name cannot be given together");
+    if (arguments.journal && arguments.dryRun) throw UsageError("--journal and --dry-run cannot be given together");
+    if (arguments.journal && arguments.jobs > 1) throw UsageError("--journal works on one file at a time, not with -j");
 }
 
 }  // namespace
@@ -178,8 +195,8 @@ Arguments ParseArguments(int argc, char** argv) {
         arguments.command = Command::Help;
     } else if (command == "--version") {
         arguments.command = Command::Version;
-    } else if (command == "show" || command == "set") {
-        arguments.command = command == "show" ? Command::Show : Command::Set;
+    } else if (command == "show" || command == "set" || command == "undo") {
+        arguments.command = command == "show" ? Command::Show : command == "set" ? Command::Set : Command::Undo;
         ArgumentReader reader(argc, argv);
         ParseCommandArguments(reader, arguments);
     } else {

@@ -8,7 +8,7 @@
 
 namespace sonatag::cli {
 
-enum class Command { Help, Version, Show, Set };
+enum class Command { Help, Version, Show, Set, Undo };
 
 struct Arguments {
     Command command = Command::Help;
@@ -17,12 +17,14 @@ struct Arguments {
     bool titleFromName = false;
     std::optional<std::string> artist;
     std::optional<std::string> album;
-    std::vector<std::string_view> files;  // views into argv
+    std::vector<std::string_view> files;  // views into argv; undo: the journal
     // Where the paths come from besides files, and how they are worked through.
     bool recursive = false;                // folders are walked
     std::optional<std::string> filesFrom;  // a file of paths, "-" for standard input
     bool nullSeparated = false;            // its paths end with '\0' rather than '\n'
     unsigned jobs = 1;                     // files worked on at once
+    std::optional<std::string> journal;    // set: the undo journal to write
+    bool dryRun = false;                   // set: print what would change, write nothing
 };
 
 // A command line that cannot be run; what() says why in a few words.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/console.h"
+#include "cli/path_source.h"
 
 namespace sonatag::cli {
 
@@ -31,19 +32,19 @@ struct FileReport {
 // Does the work on each path given to it, on jobs files at once, and writes out each file's
 // report in the order the paths were given. At most a few reports per job wait at any time,
 // so memory stays flat however many paths come. With one job no thread is started.
-class FileRunner {
+class FileRunner : public PathSink {
 public:
     using Work = std::function<void(const std::string& path, FileReport& report)>;
 
     FileRunner(unsigned jobs, Work work, Console& console);
-    ~FileRunner();
+    ~FileRunner() override;
     FileRunner(const FileRunner&) = delete;
     FileRunner& operator=(const FileRunner&) = delete;
 
     // Queues a path; false when nobody reads the output any more, so there is no use going on.
-    bool Submit(std::string path);
+    bool Submit(std::string path) override;
     // Queues a failure found before any file could be worked on (a folder that cannot be read).
-    bool SubmitFailure(std::string message);
+    bool SubmitFailure(std::string message) override;
     // Waits for every queued path; the exit status: 0, or 1 when some report failed.
     int Finish();
 

@@ -25,6 +25,8 @@ int Run(const Arguments& arguments, Console& console) {
             return RunShow(arguments, console);
         case Command::Set:
             return RunSet(arguments, console);
+        case Command::Undo:
+            return RunUndo(arguments, console);
     }
     return 0;
 }

@@ -2,25 +2,23 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli/commands.h"
 #include "cli/file_runner.h"
 #include "cli/path_source.h"
+#include "cli/set_plan.h"
+#include "cli/text_escaping.h"
 #include "tag/cp936.h"
 #include "tag/field_rules.h"
 #include "tag/file_name.h"
-#include "tag/tag_file.h"
+#include "tag/tag_batch.h"
 
 namespace sonatag::cli {
 
 namespace {
 
-// A text given on the command line, ready to be written into a field.
-struct FieldText {
-    std::string bytes;          // code page 936
-    bool lossy = false;         // some character became '?'
-    std::size_t keptBytes = 0;  // what the 30-byte field keeps of bytes
-};
+constexpr std::string_view kTooShort = ": shorter than 128 bytes, too short to hold a tag; left unchanged";
 
 FieldText PrepareFieldText(std::string_view utf8) {
     Cp936Text converted = Utf8ToCp936(TrimWhiteSpace(utf8));
@@ -52,39 +50,147 @@ void WarnAboutText(FileReport& report, std::string_view path, std::string_view f
     }
 }
 
-// The texts of the command line, ready to be written into every file.
-struct SetTexts {
-    std::optional<FieldText> title;
-    std::optional<FieldText> artist;
-    std::optional<FieldText> album;
-};
-
 void SetFile(const Arguments& arguments, const SetTexts& texts, const std::string& path, FileReport& report) {
-    std::optional<FieldText> title = texts.title;
-    if (arguments.titleFromName) title = PrepareFieldText(GetFileName(path, 1));
-    const TagUpdate update{BytesOf(title), BytesOf(texts.artist), BytesOf(texts.album)};
+    const FileUpdate file = UpdateFor(arguments, texts, path);
     try {
-        if (UpdateTagFields(path, update) == WriteOutcome::TooShort) {
-            report.Error(path + ": shorter than 128 bytes, too short to hold a tag; left unchanged");
+        if (UpdateTagFields(path, file.update) == WriteOutcome::TooShort) {
+            report.Error(path + std::string(kTooShort));
             return;
         }
     } catch (const FileError& error) {
         report.Error(error.what());
         return;
     }
-    WarnAboutText(report, path, "title", title);
+    WarnAboutTexts(report, path, file, texts);
+}
+
+void AppendQuoted(std::string& out, std::string_view cp936) {
+    out += '"';
+    AppendDisplayText(out, Cp936ToUtf8(cp936));
+    out += '"';
+}
+
+// One line for each field that would change: "PATH: title: "old" → "new"".
+void AppendChanges(std::string& out, std::string_view path, const UpdatePreview& preview) {
+    const std::pair<std::string_view, std::string TagFields::*> fields[] = {
+        {"title", &TagFields::title}, {"artist", &TagFields::artist}, {"album", &TagFields::album}};
+    std::string where;
+    AppendDisplayText(where, path);
+    if (preview.before == ReadOutcome::NoTag) out += where + ": no tag; one would be added\n";
+    bool changed = preview.before == ReadOutcome::NoTag;
+    for (const auto& [name, member] : fields) {
+        if (preview.oldFields.*member == preview.newFields.*member) continue;
+        changed = true;
+        out += where + ": " + std::string(name) + ": ";
+        AppendQuoted(out, preview.oldFields.*member);
+        out += " \u2192 ";
+        AppendQuoted(out, preview.newFields.*member);
+        out += '\n';
+    }
+    if (!changed) out += where + ": no change\n";
+}
+
+void PreviewFile(const Arguments& arguments, const SetTexts& texts, const std::string& path, FileReport& report) {
+    try {
+        const UpdatePreview preview = PreviewUpdate(path, UpdateFor(arguments, texts, path).update);
+        if (preview.before == ReadOutcome::TooShort) {
+            report.Error(path + ": shorter than 128 bytes, too short to hold a tag; would be left unchanged");
+            return;
+        }
+        AppendChanges(report.out, path, preview);
+    } catch (const FileError& error) {
+        report.Error(error.what());
+    }
+}
+
+// Writes the paths a group at a time through WriteTagBatch, so that each file's entry is in
+// the journal, and on the disk, before the file changes; one sync serves a whole group.
+class JournaledSet : public PathSink {
+public:
+    JournaledSet(const Arguments& arguments, const SetTexts& texts, Console& console)
+        : arguments_(arguments), texts_(texts), console_(console), journal_(*arguments.journal) {}
+
+    bool Submit(std::string path) override {
+        FileUpdate file = UpdateFor(arguments_, texts_, path);
+        batch_.push_back({std::move(path), file.update});
+        titles_.push_back(std::move(file.title));
+        if (batch_.size() == kGroupSize) WriteBatch();
+        return console_.outputError() == 0;
+    }
+
+    bool SubmitFailure(std::string message) override {
+        WriteBatch();
+        console_.Error(message);
+        failed_ = true;
+        return console_.outputError() == 0;
+    }
+
+    int Finish() {
+        WriteBatch();
+        return failed_ ? 1 : 0;
+    }
+
+private:
+    static constexpr std::size_t kGroupSize = 16384;
+
+    void WriteBatch() {
+        WriteTagBatch(batch_, &journal_, [&](const BatchFileResult& result) {
+            FileReport report;
+            const std::string& path = batch_[result.index].path;
+            if (result.error != nullptr) {
+                report.Error(result.error->what());
+            } else if (result.outcome == WriteOutcome::TooShort) {
+                report.Error(path + std::string(kTooShort));
+            } else {
+                WarnAboutTexts(report, path, {batch_[result.index].update, titles_[result.index]}, texts_);
+            }
+            for (const FileReport::Message& message : report.messages)
+                message.warning ? console_.Warning(message.text) : console_.Error(message.text);
+            failed_ |= report.failed;
+            return true;
+        });
+        batch_.clear();
+        titles_.clear();
+    }
+
+    const Arguments& arguments_;
+    const SetTexts& texts_;
+    Console& console_;
+    JournalWriter journal_;
+    std::vector<BatchFile> batch_;
+    std::vector<std::optional<FieldText>> titles_;
+    bool failed_ = false;
+};
+
+}  // namespace
+
+SetTexts PrepareSetTexts(const Arguments& arguments) {
+    return {PrepareOptional(arguments.title), PrepareOptional(arguments.artist), PrepareOptional(arguments.album)};
+}
+
+FileUpdate UpdateFor(const Arguments& arguments, const SetTexts& texts, const std::string& path) {
+    std::optional<FieldText> title = texts.title;
+    if (arguments.titleFromName) title = PrepareFieldText(GetFileName(path, 1));
+    return {{BytesOf(title), BytesOf(texts.artist), BytesOf(texts.album)}, std::move(title)};
+}
+
+void WarnAboutTexts(FileReport& report, const std::string& path, const FileUpdate& file, const SetTexts& texts) {
+    WarnAboutText(report, path, "title", file.title);
     WarnAboutText(report, path, "artist", texts.artist);
     WarnAboutText(report, path, "album", texts.album);
 }
 
-}  // namespace
-
 int RunSet(const Arguments& arguments, Console& console) {
-    const SetTexts texts{PrepareOptional(arguments.title), PrepareOptional(arguments.artist),
-                         PrepareOptional(arguments.album)};
-    FileRunner runner(
-        arguments.jobs, [&](const std::string& path, FileReport& report) { SetFile(arguments, texts, path, report); },
-        console);
+    const SetTexts texts = PrepareSetTexts(arguments);
+    if (arguments.journal) {
+        JournaledSet set(arguments, texts, console);
+        if (!FeedPaths(arguments, console, set)) return 1;
+        return set.Finish();
+    }
+    auto work = [&](const std::string& path, FileReport& report) {
+        arguments.dryRun ? PreviewFile(arguments, texts, path, report) : SetFile(arguments, texts, path, report);
+    };
+    FileRunner runner(arguments.jobs, work, console);
     if (!FeedPaths(arguments, console, runner)) return 1;
     return runner.Finish();
 }

@@ -6,31 +6,10 @@
 
 #include "tag/field_rules.h"
 #include "tag/locked_file.h"
+#include "tag/tag_write.h"
 
 namespace sonatag {
 namespace {
-
-// Empty when the file cannot be opened for writing but is too short to hold a block anyway:
-// that is an outcome, not an error.
-std::optional<LockedFile> OpenForWriting(const std::string& path) {
-    const off_t length = CheckRegularFile(path);
-    FileDescriptor fd = OpenExisting(path, Access::Write);
-    if (!fd.valid()) {
-        if (length < kBlockSize) return std::nullopt;
-        Fail(path, errno, "cannot open for writing");
-    }
-    return Lock(path, std::move(fd), Access::Write);
-}
-
-// The old block with the fields given replaced, so that every other byte stays exactly as it
-// was (a field is never decoded and encoded again); a new block where the file has none.
-Id3v1Tag UpdatedBlock(const Id3v1Tag& old, bool hasBlock, const TagUpdate& update) {
-    Id3v1Tag block = hasBlock ? old : BuildTagBlock({}, {}, {});
-    if (update.title) CopyFieldBytes(block.title, *update.title, kFieldSize);
-    if (update.artist) CopyFieldBytes(block.artist, *update.artist, kFieldSize);
-    if (update.album) CopyFieldBytes(block.album, *update.album, kFieldSize);
-    return block;
-}
 
 // After a failed write: the old block over a half-written one, or the length before a
 // half-done append. Throws the write's error, and the restore's too when that failed.
@@ -59,6 +38,31 @@ FileError::FileError(std::string path, int error, std::string reason)
       error_(error),
       reason_(std::move(reason)) {}
 
+std::optional<LockedFile> OpenForWriting(const std::string& path) {
+    const off_t length = CheckRegularFile(path);
+    FileDescriptor fd = OpenExisting(path, Access::Write);
+    if (!fd.valid()) {
+        if (length < kBlockSize) return std::nullopt;
+        Fail(path, errno, "cannot open for writing");
+    }
+    return Lock(path, std::move(fd), Access::Write);
+}
+
+Id3v1Tag UpdatedBlock(const Id3v1Tag& old, const TagUpdate& update) {
+    Id3v1Tag block = HasTagIdentifier(old) ? old : BuildTagBlock({}, {}, {});
+    if (update.title) CopyFieldBytes(block.title, *update.title, kFieldSize);
+    if (update.artist) CopyFieldBytes(block.artist, *update.artist, kFieldSize);
+    if (update.album) CopyFieldBytes(block.album, *update.album, kFieldSize);
+    return block;
+}
+
+void WriteTagBlock(const std::string& path, const LockedFile& file, const Id3v1Tag& old, const Id3v1Tag& block) {
+    const bool hasBlock = HasTagIdentifier(old);
+    const off_t blockStart = hasBlock ? file.length - kBlockSize : file.length;
+    if (const int error = WriteBlockAt(file, block, blockStart))
+        FailWrite(path, file, error, hasBlock ? std::optional(old) : std::nullopt);
+}
+
 TagReadResult ReadTagFields(const std::string& path) {
     const LockedFile file = OpenLocked(path, Access::Read);
     if (file.length < kBlockSize) return {ReadOutcome::TooShort, {}};
@@ -78,10 +82,7 @@ WriteOutcome UpdateTagFields(const std::string& path, const TagUpdate& update) {
     // The choice between overwriting and appending is made here, under the lock that the
     // write holds, so a file that changed since an earlier look is never damaged.
     const Id3v1Tag old = ReadLastBlock(path, file);
-    const bool hasBlock = HasTagIdentifier(old);
-    const off_t blockStart = hasBlock ? file.length - kBlockSize : file.length;
-    if (const int error = WriteBlockAt(file, UpdatedBlock(old, hasBlock, update), blockStart))
-        FailWrite(path, file, error, hasBlock ? std::optional(old) : std::nullopt);
+    WriteTagBlock(path, file, old, UpdatedBlock(old, update));
     CloseWritten(path, file);
     return WriteOutcome::Written;
 }

@@ -36,6 +36,7 @@ HeldLock::~HeldLock() {
 }
 
 UiTest::UiTest() {
+    dlg.SetJournalPath(QString::fromStdString(dir.file("state/journal")));
     dlg.show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(&dlg));
 }

@@ -128,7 +128,7 @@ TEST_F(FileListTest, ARightClickOnTheListAsksForTheMenuAndKeepsTheSelection) {
     EXPECT_EQ(dlg.m_listFiles->currentRow(), 1);
 }
 
-TEST_F(FileListTest, TheMenuOffersItsThreeCommandsAndRunsTheChosenOne) {
+TEST_F(FileListTest, TheMenuOffersItsCommandsAndRunsTheChosenOne) {
     ClickItem(3);
     dlg.realMenus = true;
     for (const int downs : {2, 1}) {  // Select all, then Remove
@@ -139,7 +139,7 @@ TEST_F(FileListTest, TheMenuOffersItsThreeCommandsAndRunsTheChosenOne) {
             QTest::keyClick(popup, Qt::Key_Return);
         });
         dlg.OnContextMenu(nullptr, ListFrame().center());
-        EXPECT_EQ(offered, QStringList({"移除当前文件", "选中全部文件", "播放当前音乐"}));
+        EXPECT_EQ(offered, QStringList({"移除当前文件", "选中全部文件", "播放当前音乐", "撤销上次修改"}));
     }
     EXPECT_EQ(dlg.boxes, QStringList({kRemoveQuestion}));
     EXPECT_TRUE(Items().isEmpty());
