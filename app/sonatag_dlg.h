@@ -49,6 +49,8 @@ public:
     // Lets the user choose MP3 files; their full paths in the order chosen, or none when the
     // user cancelled.
     virtual QStringList ChooseFiles();
+    // Writes the list's count into its caption.
+    void ShowFileCount();
 
     // Drops and the command line (ui/path_intake.cpp): appends the MP3 files named and every
     // MP3 file under the folders named, with at most one box for the paths in the list

@@ -1,4 +1,3 @@
-#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,22 +9,16 @@
 #include "cli/set_plan.h"
 #include "cli/text_escaping.h"
 #include "tag/cp936.h"
-#include "tag/field_rules.h"
-#include "tag/file_name.h"
+#include "tag/id3v1_tag.h"
 #include "tag/tag_batch.h"
 
 namespace sonatag::cli {
 
 namespace {
 
-constexpr std::string_view kTooShort = ": shorter than 128 bytes, too short to hold a tag; left unchanged";
-
-FieldText PrepareFieldText(std::string_view utf8) {
-    Cp936Text converted = Utf8ToCp936(TrimWhiteSpace(utf8));
-    char field[kFieldSize];
-    CopyFieldBytes(field, converted.bytes, kFieldSize);
-    const std::size_t kept = ::strnlen(field, kFieldSize);
-    return {std::move(converted.bytes), converted.lossy, kept};
+std::string TooShort(const std::string& path, std::string_view outcome) {
+    return path + ": shorter than " + std::to_string(sizeof(Id3v1Tag)) + " bytes, too short to hold a tag; " +
+           std::string(outcome);
 }
 
 std::optional<FieldText> PrepareOptional(const std::optional<std::string>& utf8) {
@@ -43,10 +36,10 @@ void WarnAboutText(FileReport& report, std::string_view path, std::string_view f
     if (!text) return;
     const std::string where = std::string(path) + ": " + std::string(field) + ": ";
     if (text->lossy) report.Warning(where + "a character that code page 936 cannot hold was written as '?'");
-    if (text->keptBytes < text->bytes.size()) {
+    if (text->cut()) {
         report.Warning(where + "the text is " + std::to_string(text->bytes.size()) +
-                       " bytes in code page 936, more than the field's 30; it was cut to " +
-                       std::to_string(text->keptBytes));
+                       " bytes in code page 936, more than the field's " + std::to_string(kFieldSize) +
+                       "; it was cut to " + std::to_string(text->keptBytes));
     }
 }
 
@@ -54,7 +47,7 @@ void SetFile(const Arguments& arguments, const SetTexts& texts, const std::strin
     const FileUpdate file = UpdateFor(arguments, texts, path);
     try {
         if (UpdateTagFields(path, file.update) == WriteOutcome::TooShort) {
-            report.Error(path + std::string(kTooShort));
+            report.Error(TooShort(path, "left unchanged"));
             return;
         }
     } catch (const FileError& error) {
@@ -94,7 +87,7 @@ void PreviewFile(const Arguments& arguments, const SetTexts& texts, const std::s
     try {
         const UpdatePreview preview = PreviewUpdate(path, UpdateFor(arguments, texts, path).update);
         if (preview.before == ReadOutcome::TooShort) {
-            report.Error(path + ": shorter than 128 bytes, too short to hold a tag; would be left unchanged");
+            report.Error(TooShort(path, "would be left unchanged"));
             return;
         }
         AppendChanges(report.out, path, preview);
@@ -140,7 +133,7 @@ private:
             if (result.error != nullptr) {
                 report.Error(result.error->what());
             } else if (result.outcome == WriteOutcome::TooShort) {
-                report.Error(path + std::string(kTooShort));
+                report.Error(TooShort(path, "left unchanged"));
             } else {
                 WarnAboutTexts(report, path, {batch_[result.index].update, titles_[result.index]}, texts_);
             }
@@ -170,7 +163,7 @@ SetTexts PrepareSetTexts(const Arguments& arguments) {
 
 FileUpdate UpdateFor(const Arguments& arguments, const SetTexts& texts, const std::string& path) {
     std::optional<FieldText> title = texts.title;
-    if (arguments.titleFromName) title = PrepareFieldText(GetFileName(path, 1));
+    if (arguments.titleFromName) title = TitleFromFileName(path);
     return {{BytesOf(title), BytesOf(texts.artist), BytesOf(texts.album)}, std::move(title)};
 }
 

@@ -7,16 +7,10 @@
 
 #include "cli/arguments.h"
 #include "cli/file_runner.h"
+#include "tag/field_text.h"
 #include "tag/tag_file.h"
 
 namespace sonatag::cli {
-
-// A text given on the command line, ready to be written into a field.
-struct FieldText {
-    std::string bytes;          // code page 936
-    bool lossy = false;         // some character became '?'
-    std::size_t keptBytes = 0;  // what the 30-byte field keeps of bytes
-};
 
 // The texts of the command line, ready to be written into every file.
 struct SetTexts {

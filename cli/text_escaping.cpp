@@ -1,15 +1,12 @@
 #include "cli/text_escaping.h"
 
+#include "tag/utf8.h"
+
 namespace sonatag::cli {
 
 namespace {
 
 constexpr char kHexDigits[] = "0123456789abcdef";
-constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
-
-bool IsContinuationByte(unsigned char byte) {
-    return (byte & 0xC0) == 0x80;
-}
 
 void AppendHexByte(std::string& out, std::string_view prefix, unsigned char byte) {
     out += prefix;
@@ -108,34 +105,6 @@ void AppendVisible(std::string& out, std::string_view sequence) {
 }
 
 }  // namespace
-
-std::size_t Utf8SequenceLength(std::string_view text) {
-    if (text.empty()) return 0;
-    const auto byteAt = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byteAt(0);
-    if (lead < 0x80) return 1;
-
-    std::size_t length = 0;
-    unsigned char secondMin = 0x80, secondMax = 0xBF;  // narrower after some leads
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) secondMin = 0xA0;  // overlong
-        if (lead == 0xED) secondMax = 0x9F;  // surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) secondMin = 0x90;  // overlong
-        if (lead == 0xF4) secondMax = 0x8F;  // above U+10FFFF
-    } else {
-        return 0;
-    }
-    if (text.size() < length || byteAt(1) < secondMin || byteAt(1) > secondMax) return 0;
-    for (std::size_t i = 2; i < length; ++i) {
-        if (!IsContinuationByte(byteAt(i))) return 0;
-    }
-    return length;
-}
 
 void AppendJsonString(std::string& out, std::string_view text) {
     out += '"';

@@ -6,10 +6,6 @@
 
 namespace sonatag::cli {
 
-// Length of the well-formed UTF-8 sequence that text begins with; 0 when its first byte
-// does not begin one (a stray continuation byte, an overlong form, a surrogate, a cut sequence).
-std::size_t Utf8SequenceLength(std::string_view text);
-
 // Appends text as a JSON string: quoted, with quotes, backslashes, control characters (C0,
 // DEL, C1) and bidirectional controls escaped, and U+FFFD for each byte that is not part of
 // well-formed UTF-8.

@@ -6,10 +6,10 @@
 #include <cerrno>
 #include <stdexcept>
 
+#include "tag/utf8.h"
+
 namespace sonatag {
 namespace {
-
-constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
 
 bool IsAscii(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
@@ -58,17 +58,6 @@ private:
     iconv_t cd_;
 };
 
-// Length of the UTF-8 sequence that starts at in, or 1 where it is not a well-formed one.
-std::size_t Utf8SequenceLength(const char* in, std::size_t left) {
-    const auto lead = static_cast<unsigned char>(in[0]);
-    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-    if (length > left) return 1;
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((static_cast<unsigned char>(in[i]) & 0xC0) != 0x80) return 1;
-    }
-    return length;
-}
-
 }  // namespace
 
 Cp936Text Utf8ToCp936(std::string_view utf8) {
@@ -79,7 +68,7 @@ Cp936Text Utf8ToCp936(std::string_view utf8) {
     result.bytes.resize(utf8.size());
     toCp936.Convert(utf8, result.bytes, [&](const char* in, std::size_t left) {
         result.lossy = true;
-        return Replacement{"?", Utf8SequenceLength(in, left)};
+        return Replacement{"?", std::max<std::size_t>(1, Utf8SequenceLength({in, left}))};
     });
     return result;
 }

@@ -28,9 +28,9 @@ void CopyFieldBytes(char* dst, std::string_view src, std::size_t count) {
     std::memset(dst + out, 0, count - out);
 }
 
-void TrimFieldEnd(char (&field)[31]) {
-    field[30] = '\0';
-    for (int i = 29; i >= 0 && (field[i] == ' ' || field[i] == '\0'); --i) field[i] = '\0';
+void TrimFieldEnd(char (&field)[kFieldSize + 1]) {
+    field[kFieldSize] = '\0';
+    for (int i = kFieldSize - 1; i >= 0 && (field[i] == ' ' || field[i] == '\0'); --i) field[i] = '\0';
 }
 
 }  // namespace sonatag

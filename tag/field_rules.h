@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "tag/id3v1_tag.h"
+
 namespace sonatag {
 
 // A byte that begins a double-byte character in code page 936.
@@ -15,8 +17,8 @@ constexpr bool IsLeadByte(unsigned char byte) {
 // character at the end.
 void CopyFieldBytes(char* dst, std::string_view src, std::size_t count);
 
-// field holds 31 bytes, the first 30 from CopyFieldBytes. Makes it a NUL-terminated
-// text without trailing spaces; leading spaces stay.
-void TrimFieldEnd(char (&field)[31]);
+// field holds a field's bytes from CopyFieldBytes and room for a NUL after them. Makes it a
+// NUL-terminated text without trailing spaces; leading spaces stay.
+void TrimFieldEnd(char (&field)[kFieldSize + 1]);
 
 }  // namespace sonatag

@@ -54,10 +54,6 @@ void AppendNewPaths(CSonatagDlg& dlg, const QStringList& paths, sonatag::ui::Wor
     list.addItems(pending);
 }
 
-void ShowFileCount(CSonatagDlg& dlg) {
-    dlg.SetDlgItemText(IDC_LIST_GROUP, QStringLiteral("文件列表(共 %1 个)").arg(dlg.m_listFiles->count()));
-}
-
 // Empties and disables the panel's edits and disables its check box, whose check stays.
 void ResetPanel(CSonatagDlg& dlg) {
     dlg.m_checkUseFileName->setEnabled(false);
@@ -92,7 +88,7 @@ void CSonatagDlg::OnAdd() {
                                            progressDelay_);
         AppendNewPaths(*this, chosen, progress);
     }
-    ShowFileCount(*this);
+    ShowFileCount();
 }
 
 void CSonatagDlg::OnRemove() {
@@ -100,9 +96,13 @@ void CSonatagDlg::OnRemove() {
     const QString question = QStringLiteral("此操作将移除所有选中的文件，继续吗？");
     if (MessageBox(question, QStringLiteral("移除文件"), kQuestion) != IDYES) return;
     DeleteRows(*m_listFiles, SelectedRows(*m_listFiles));
-    ShowFileCount(*this);
+    ShowFileCount();
     ResetPanel(*this);
     if (m_listFiles->count() == 0) SetDlgItemText(IDC_INFO_GROUP, QStringLiteral("文件信息"));
+}
+
+void CSonatagDlg::ShowFileCount() {
+    SetDlgItemText(IDC_LIST_GROUP, QStringLiteral("文件列表(共 %1 个)").arg(m_listFiles->count()));
 }
 
 void CSonatagDlg::OnClear() {
@@ -110,7 +110,7 @@ void CSonatagDlg::OnClear() {
     const QString question = QStringLiteral("此操作将清空列表中的所有文件，继续吗？");
     if (MessageBox(question, QStringLiteral("清空列表"), kQuestion) != IDYES) return;
     m_listFiles->clear();
-    SetDlgItemText(IDC_LIST_GROUP, QStringLiteral("文件列表(共 0 个)"));
+    ShowFileCount();
     SetDlgItemText(IDC_INFO_GROUP, QStringLiteral("文件信息"));
     ResetPanel(*this);
 }

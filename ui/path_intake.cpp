@@ -140,7 +140,7 @@ void CSonatagDlg::AddPaths(const QStringList& paths) {
         }
     }
     m_listFiles->addItems(added);
-    SetDlgItemText(IDC_LIST_GROUP, QStringLiteral("文件列表(共 %1 个)").arg(m_listFiles->count()));
+    ShowFileCount();
     if (!listedAlready.isEmpty() || gathering.unreadableFolders() > 0)
         MessageBox(SummaryText(listedAlready, gathering.unreadableFolders()), QStringLiteral("添加文件"),
                    MB_OK | MB_ICONEXCLAMATION | MB_TOPMOST);

@@ -101,7 +101,9 @@ void ShowModifyDone(CSonatagDlg& dlg, int written, const QStringList& tooShort, 
     QString text = cancelled ? QStringLiteral("修改已取消，已修改 %1 个文件的信息。").arg(written)
                              : QStringLiteral("已修改 %1 个文件的信息。").arg(written);
     if (!tooShort.isEmpty()) {
-        text += QStringLiteral("\n以下 %1 个文件不足 128 字节，放不下 ID3 信息，未作修改：").arg(tooShort.size());
+        text += QStringLiteral("\n以下 %1 个文件不足 %2 字节，放不下 ID3 信息，未作修改：")
+                    .arg(tooShort.size())
+                    .arg(sizeof(sonatag::Id3v1Tag));
         text += NameList(tooShort, QStringLiteral("……另有 %1 个文件同样未作修改。"));
     }
     dlg.MessageBox(text, QStringLiteral("修改信息"), MB_OK | MB_ICONEXCLAMATION | MB_TOPMOST);

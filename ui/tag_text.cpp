@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include "tag/cp936.h"
+#include "tag/field_text.h"
 #include "tag/file_name.h"
 #include "tag/tag_file.h"
 
@@ -13,7 +14,7 @@ std::string FileSystemPath(const QString& path) {
 }
 
 std::string ToTagText(const QString& text) {
-    return Utf8ToCp936(text.toStdString()).bytes;
+    return PrepareFieldText(text.toStdString()).bytes;
 }
 
 QString FromTagText(const std::string& bytes) {

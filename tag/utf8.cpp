@@ -1,0 +1,40 @@
+#include "tag/utf8.h"
+
+namespace sonatag {
+namespace {
+
+bool IsContinuationByte(unsigned char byte) {
+    return (byte & 0xC0) == 0x80;
+}
+
+}  // namespace
+
+std::size_t Utf8SequenceLength(std::string_view text) {
+    if (text.empty()) return 0;
+    const auto byteAt = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byteAt(0);
+    if (lead < 0x80) return 1;
+
+    std::size_t length = 0;
+    unsigned char secondMin = 0x80, secondMax = 0xBF;  // narrower after some leads
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) secondMin = 0xA0;  // overlong
+        if (lead == 0xED) secondMax = 0x9F;  // surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) secondMin = 0x90;  // overlong
+        if (lead == 0xF4) secondMax = 0x8F;  // above U+10FFFF
+    } else {
+        return 0;
+    }
+    if (text.size() < length || byteAt(1) < secondMin || byteAt(1) > secondMax) return 0;
+    for (std::size_t i = 2; i < length; ++i) {
+        if (!IsContinuationByte(byteAt(i))) return 0;
+    }
+    return length;
+}
+
+}  // namespace sonatag
