@@ -17,7 +17,7 @@ void CSonatagDlg::OnPlay() {
         return;
     }
     const QString path = CaretPath(*m_listFiles);
-    SetDlgItemText(IDC_PLAY_GROUP, QStringLiteral("播放音乐 - ") + FileName(path, 0));
+    SetDlgItemText(IDC_PLAY_GROUP, QStringLiteral("播放音乐 - ") + sonatag::ui::Visible(FileName(path, 0)));
     m_player->put_URL(path);
     // The player holds the file now; the panel shows these texts for it instead of reading it.
     GetDlgItem(IDOK)->setEnabled(false);

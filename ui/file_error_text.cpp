@@ -4,6 +4,7 @@
 #include <cerrno>
 
 #include "tag/tag_file.h"
+#include "ui/tag_text.h"
 
 namespace sonatag::ui {
 namespace {
@@ -38,7 +39,7 @@ std::optional<QString> FileErrorText(const std::exception& error) {
     const auto* fileError = dynamic_cast<const FileError*>(&error);
     if (fileError == nullptr) return std::nullopt;
     const QString path = QFile::decodeName(QByteArray::fromStdString(fileError->path()));
-    return QStringLiteral("读写文件 \"%1\" 时出错：%2").arg(path, Reason(fileError->error()));
+    return QStringLiteral("读写文件 \"%1\" 时出错：%2").arg(Visible(path), Reason(fileError->error()));
 }
 
 }  // namespace sonatag::ui

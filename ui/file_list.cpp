@@ -42,7 +42,8 @@ void AppendNewPaths(CSonatagDlg& dlg, const QStringList& paths, sonatag::ui::Wor
         if (listed.contains(path)) {
             list.addItems(pending);
             pending.clear();
-            dlg.MessageBox(QStringLiteral("文件 \"%1\" 已存在于列表中！").arg(path), QStringLiteral("错误"), kError);
+            dlg.MessageBox(QStringLiteral("文件 \"%1\" 已存在于列表中！").arg(sonatag::ui::Visible(path)),
+                           QStringLiteral("错误"), kError);
         } else {
             // Kept as chosen: a Linux file name may end in white space, and trimming it would
             // make the item name another file.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ui/tag_text.h"
+
 namespace sonatag::ui {
 
 namespace {
@@ -12,7 +14,8 @@ constexpr int kMaxNamesShown = 10;
 
 QString NameList(const QStringList& paths, const QString& more) {
     QString text;
-    for (const QString& path : paths.first(std::min<qsizetype>(paths.size(), kMaxNamesShown))) text += u'\n' + path;
+    for (const QString& path : paths.first(std::min<qsizetype>(paths.size(), kMaxNamesShown)))
+        text += u'\n' + Visible(path);
     if (paths.size() > kMaxNamesShown) text += u'\n' + more.arg(paths.size() - kMaxNamesShown);
     return text;
 }

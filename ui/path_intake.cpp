@@ -24,10 +24,10 @@
 #include "platform/list_box.h"
 #include "res/resource.h"
 #include "tag/folder_walk.h"
+#include "ui/name_list.h"
 
 namespace {
 
-constexpr qsizetype kMaxNamesShown = 10;
 constexpr qint64 kProgressDelayMs = 500;
 constexpr qint64 kProgressStepMs = 50;
 const QString kAddFolderKey = QStringLiteral("AddFolder");
@@ -92,10 +92,7 @@ QString SummaryText(const QStringList& listedAlready, int unreadableFolders) {
     QStringList parts;
     if (!listedAlready.isEmpty()) {
         QString text = QStringLiteral("以下 %1 个文件已存在于列表中，未再添加：").arg(listedAlready.size());
-        for (const QString& path : listedAlready.first(std::min(listedAlready.size(), kMaxNamesShown)))
-            text += u'\n' + path;
-        if (listedAlready.size() > kMaxNamesShown)
-            text += QStringLiteral("\n……另有 %1 个文件同样已存在于列表中。").arg(listedAlready.size() - kMaxNamesShown);
+        text += sonatag::ui::NameList(listedAlready, QStringLiteral("……另有 %1 个文件同样已存在于列表中。"));
         parts.append(text);
     }
     if (unreadableFolders > 0)

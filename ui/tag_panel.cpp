@@ -26,6 +26,7 @@ using sonatag::ui::NameList;
 using sonatag::ui::SelectedRows;
 using sonatag::ui::ToTagText;
 using sonatag::ui::TrimWhiteSpace;
+using sonatag::ui::Visible;
 
 namespace {
 
@@ -113,7 +114,7 @@ void ShowModifyDone(CSonatagDlg& dlg, int written, const QStringList& tooShort, 
 
 void CSonatagDlg::OnSelchangeFileList() {
     const QString path = CaretPath(*m_listFiles);
-    SetDlgItemText(IDC_INFO_GROUP, QStringLiteral("文件信息 - ") + FileName(path, 0));
+    SetDlgItemText(IDC_INFO_GROUP, QStringLiteral("文件信息 - ") + Visible(FileName(path, 0)));
     if (path != m_player->get_URL()) {
         ShowTagOf(*this, path);
         const bool anySelected = m_listFiles->selectionModel()->hasSelection();

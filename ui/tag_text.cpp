@@ -6,6 +6,7 @@
 #include "tag/field_text.h"
 #include "tag/file_name.h"
 #include "tag/tag_file.h"
+#include "ui/file_error_text.h"
 
 namespace sonatag::ui {
 
@@ -31,12 +32,36 @@ QString TrimWhiteSpace(const QString& text) {
     return QString::fromUtf8(trimmed.data(), static_cast<qsizetype>(trimmed.size()));
 }
 
+namespace {
+
+bool IsHidden(char16_t c) {
+    const bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F);
+    const bool reorders =
+        c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+    return control || reorders;
+}
+
+}  // namespace
+
+QString Visible(const QString& text) {
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        if (IsHidden(c.unicode())) {
+            shown += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
 QString TagToolTip(const QString& path) {
     TagReadResult tag;
     try {
         tag = ReadTagFields(FileSystemPath(path));
     } catch (const FileError& error) {
-        return QStringLiteral("读写文件 \"%1\" 时出错：%2").arg(path, qt_error_string(error.error()));
+        return *FileErrorText(error);
     }
     const QString none = QStringLiteral("无");
     const bool found = tag.outcome == ReadOutcome::Found;

@@ -24,6 +24,10 @@ QString FileName(const QString& path, int nMode);
 // end; other spaces, such as the ideographic space U+3000, stay.
 QString TrimWhiteSpace(const QString& text);
 
+// text as a message or caption shows it: control characters and the marks that reorder text
+// (such as U+202E) become visible \uXXXX escapes, so that a file name shows what it is.
+QString Visible(const QString& text);
+
 // The file's title, artist and album on three lines, "无" in each where it has no tag, or why
 // it cannot be read.
 QString TagToolTip(const QString& path);

@@ -32,6 +32,9 @@ TEST(FileErrorTextTest, NamesTheFileAndGivesCommonReasonsInChinese) {
         EXPECT_EQ(*text, QStringLiteral("读写文件 \"/歌/bad\uFFFD <b>.mp3\" 时出错：") + c.reason);
     }
     EXPECT_FALSE(FileErrorText(std::runtime_error("not a file error")).has_value());
+    // A name that reorders what follows it is shown with its marks visible.
+    EXPECT_EQ(*FileErrorText(FileError("a\u202E3pm.exe\n", ENOENT, "x")),
+              QStringLiteral("读写文件 \"a\\u202e3pm.exe\\u000a\" 时出错：文件不存在"));
 }
 
 }  // namespace
