@@ -46,3 +46,12 @@ Id3v1Tag ReadLastBlock(const std::string& path, const LockedFile& file);
 int WriteBlockAt(const LockedFile& file, const Id3v1Tag& block, off_t offset);
 
 }  // namespace sonatag
+
+namespace sonatag {
+
+// count bytes at offset, with the retries of WriteBlockAt. 0 or the error; a file that ends
+// before count bytes counts as EIO.
+int ReadBytesAt(int fd, char* data, std::size_t count, off_t offset);
+int WriteBytesAt(int fd, const char* data, std::size_t count, off_t offset);
+
+}  // namespace sonatag

@@ -47,6 +47,18 @@ std::string Printable(std::string path) {
 
 }  // namespace
 
+Id3v1Tag UpdatedBlock(const Id3v1Tag& old, const TagUpdate& update) {
+    const bool hasBlock = HasTagIdentifier(old);
+    const TagFields present = hasBlock ? ParseTagBlock(old).fields : TagFields{};
+    Id3v1Tag block = BuildTagBlock(Pick(update.title, present.title), Pick(update.artist, present.artist),
+                                   Pick(update.album, present.album));
+    if (hasBlock) {
+        std::memcpy(reinterpret_cast<char*>(&block) + kTailOffset, reinterpret_cast<const char*>(&old) + kTailOffset,
+                    kBlockSize - kTailOffset);
+    }
+    return block;
+}
+
 FileError::FileError(std::string path, int error, std::string reason)
     : std::runtime_error(Printable(path) + ": " + reason),
       path_(std::move(path)),
@@ -73,13 +85,9 @@ WriteOutcome UpdateTagFields(const std::string& path, const TagUpdate& update) {
     // write holds, so a file that changed since an earlier look is never damaged.
     const Id3v1Tag old = ReadLastBlock(path, file);
     const bool hasBlock = HasTagIdentifier(old);
-    const TagFields present = hasBlock ? ParseTagBlock(old).fields : TagFields{};
-    Id3v1Tag block = BuildTagBlock(Pick(update.title, present.title), Pick(update.artist, present.artist),
-                                   Pick(update.album, present.album));
+    const Id3v1Tag block = UpdatedBlock(old, update);
 
     if (hasBlock) {
-        std::memcpy(reinterpret_cast<char*>(&block) + kTailOffset, reinterpret_cast<const char*>(&old) + kTailOffset,
-                    kBlockSize - kTailOffset);
         if (const int error = WriteBlockAt(file, block, file.length - kBlockSize)) {
             WriteBlockAt(file, old, file.length - kBlockSize);
             Fail(path, error, "cannot write");
