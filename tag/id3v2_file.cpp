@@ -11,6 +11,7 @@
 
 #include "tag/cp936.h"
 #include "tag/locked_file.h"
+#include "tag/tag_write.h"
 
 namespace sonatag {
 namespace {
@@ -62,23 +63,20 @@ void ComposeNewTag(HeadPlan& plan, const Id3v2Tag& tag) {
     plan.newTag = ComposeId3v2Tag(tag.version(), frames, size);
 }
 
-// 0 or the error of writing the ID3v1 block, which is then put back as it was.
-int WriteId3v1(const LockedFile& file, const HeadPlan& plan) {
-    if (!plan.newBlock) return 0;
-    const off_t at = HasBlock(plan) ? file.length - kBlockSize : file.length;
-    const int error = WriteBlockAt(file, *plan.newBlock, at);
-    if (error != 0 && HasBlock(plan)) WriteBlockAt(file, plan.oldBlock, at);
-    if (error != 0 && !HasBlock(plan)) (void)::ftruncate(file.fd.get(), file.length);
-    return error;
-}
-
+// The ID3v1 block is written after the head; when either write fails, both are put back.
 void WriteInPlace(const std::string& path, const LockedFile& file, const HeadPlan& plan) {
     const int fd = file.fd.get();
-    int error = WriteBytesAt(fd, plan.newTag.data(), plan.newTag.size(), 0);
-    if (error == 0) error = WriteId3v1(file, plan);
-    if (error == 0) return;
-    WriteBytesAt(fd, plan.oldTag.data(), plan.oldTag.size(), 0);
-    Fail(path, error, "cannot write");
+    if (const int error = WriteBytesAt(fd, plan.newTag.data(), plan.newTag.size(), 0)) {
+        WriteBytesAt(fd, plan.oldTag.data(), plan.oldTag.size(), 0);
+        Fail(path, error, "cannot write");
+    }
+    if (!plan.newBlock) return;
+    try {
+        WriteTagBlock(path, file, plan.oldBlock, *plan.newBlock);
+    } catch (const FileError&) {
+        WriteBytesAt(fd, plan.oldTag.data(), plan.oldTag.size(), 0);
+        throw;
+    }
 }
 
 // The folder part of path with its slash, empty for a path without one.

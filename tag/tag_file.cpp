@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "tag/locked_file.h"
+#include "tag/tag_write.h"
 
 namespace sonatag {
 namespace {
@@ -23,17 +24,6 @@ bool IsTooShortForReading(const std::string& path) {
     return fd.valid() && ::fstat(fd.get(), &status) == 0 && S_ISREG(status.st_mode) && status.st_size < kBlockSize;
 }
 
-// Empty when the file cannot be opened for writing but is too short to hold a block anyway.
-std::optional<LockedFile> OpenForWriting(const std::string& path) {
-    FileDescriptor fd = OpenExisting(path, Access::Write);
-    if (!fd.valid()) {
-        const int error = errno;
-        if (IsTooShortForReading(path)) return std::nullopt;
-        Fail(path, error, "cannot open for writing");
-    }
-    return Lock(path, std::move(fd), Access::Write);
-}
-
 std::string Pick(const std::optional<std::string>& given, const std::string& present) {
     return given ? *given : present;
 }
@@ -47,16 +37,14 @@ std::string Printable(std::string path) {
 
 }  // namespace
 
-Id3v1Tag UpdatedBlock(const Id3v1Tag& old, const TagUpdate& update) {
-    const bool hasBlock = HasTagIdentifier(old);
-    const TagFields present = hasBlock ? ParseTagBlock(old).fields : TagFields{};
-    Id3v1Tag block = BuildTagBlock(Pick(update.title, present.title), Pick(update.artist, present.artist),
-                                   Pick(update.album, present.album));
-    if (hasBlock) {
-        std::memcpy(reinterpret_cast<char*>(&block) + kTailOffset, reinterpret_cast<const char*>(&old) + kTailOffset,
-                    kBlockSize - kTailOffset);
+std::optional<LockedFile> OpenForWriting(const std::string& path) {
+    FileDescriptor fd = OpenExisting(path, Access::Write);
+    if (!fd.valid()) {
+        const int error = errno;
+        if (IsTooShortForReading(path)) return std::nullopt;
+        Fail(path, error, "cannot open for writing");
     }
-    return block;
+    return Lock(path, std::move(fd), Access::Write);
 }
 
 FileError::FileError(std::string path, int error, std::string reason)
@@ -84,10 +72,23 @@ WriteOutcome UpdateTagFields(const std::string& path, const TagUpdate& update) {
     // The choice between overwriting and appending is made here, under the lock that the
     // write holds, so a file that changed since an earlier look is never damaged.
     const Id3v1Tag old = ReadLastBlock(path, file);
-    const bool hasBlock = HasTagIdentifier(old);
-    const Id3v1Tag block = UpdatedBlock(old, update);
+    WriteTagBlock(path, file, old, UpdatedBlock(old, update));
+    return WriteOutcome::Written;
+}
 
-    if (hasBlock) {
+Id3v1Tag UpdatedBlock(const Id3v1Tag& old, const TagUpdate& update) {
+    const bool hasBlock = HasTagIdentifier(old);
+    const TagFields present = hasBlock ? ParseTagBlock(old).fields : TagFields{};
+    Id3v1Tag block = BuildTagBlock(Pick(update.title, present.title), Pick(update.artist, present.artist),
+                                   Pick(update.album, present.album));
+    if (hasBlock)
+        std::memcpy(reinterpret_cast<char*>(&block) + kTailOffset, reinterpret_cast<const char*>(&old) + kTailOffset,
+                    kBlockSize - kTailOffset);
+    return block;
+}
+
+void WriteTagBlock(const std::string& path, const LockedFile& file, const Id3v1Tag& old, const Id3v1Tag& block) {
+    if (HasTagIdentifier(old)) {
         if (const int error = WriteBlockAt(file, block, file.length - kBlockSize)) {
             WriteBlockAt(file, old, file.length - kBlockSize);
             Fail(path, error, "cannot write");
@@ -96,7 +97,6 @@ WriteOutcome UpdateTagFields(const std::string& path, const TagUpdate& update) {
         (void)::ftruncate(file.fd.get(), file.length);
         Fail(path, error, "cannot write");
     }
-    return WriteOutcome::Written;
 }
 
 }  // namespace sonatag

@@ -34,10 +34,6 @@ struct TagUpdate {
     std::optional<std::string> album;
 };
 
-// The block to write over old (or to append where old is no block): the fields of update, the
-// present ones where update leaves them out, and the year, comment and genre of an old block.
-Id3v1Tag UpdatedBlock(const Id3v1Tag& old, const TagUpdate& update);
-
 // path is in the file system's encoding; texts are code page 936 bytes.
 // All three throw FileError on a file-system failure.
 TagReadResult ReadTagFields(const std::string& path);

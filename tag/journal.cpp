@@ -1,0 +1,197 @@
+#include "tag/journal.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+
+#include "tag/locked_file.h"
+
+namespace sonatag {
+namespace {
+
+// Layout, all numbers little-endian:
+//   header   "SONATAGJ" u32 version
+//   entry    'E' u8 kind  u32 n, path[n]  i64 lengthBefore  u32 n, old[n]  u32 n, new[n]
+//   outcome  'O' u32 entry  u8 outcome
+constexpr char kMagic[] = "SONATAGJ";
+constexpr std::size_t kMagicSize = sizeof kMagic - 1;
+constexpr char kEntryRecord = 'E';
+constexpr char kOutcomeRecord = 'O';
+constexpr auto kLastOutcome = JournalOutcome::NotWritten;
+
+template <typename Number>
+void Put(std::string& out, Number value) {
+    for (std::size_t byte = 0; byte < sizeof value; ++byte)
+        out += static_cast<char>(static_cast<std::uint64_t>(value) >> (8 * byte));
+}
+
+void PutBytes(std::string& out, const std::string& bytes) {
+    Put(out, static_cast<std::uint32_t>(bytes.size()));
+    out += bytes;
+}
+
+// Reads the records of a journal; every Take is empty once the data ends early.
+class RecordReader {
+public:
+    RecordReader(const std::string& data, std::size_t start) : data_(data), at_(start) {}
+
+    bool done() const { return at_ >= data_.size(); }
+
+    template <typename Number>
+    std::optional<Number> Take() {
+        if (data_.size() - at_ < sizeof(Number)) return std::nullopt;
+        std::uint64_t value = 0;
+        for (std::size_t byte = 0; byte < sizeof(Number); ++byte)
+            value |= std::uint64_t{static_cast<unsigned char>(data_[at_ + byte])} << (8 * byte);
+        at_ += sizeof(Number);
+        return static_cast<Number>(value);
+    }
+
+    std::optional<std::string> TakeBytes() {
+        const std::optional<std::uint32_t> size = Take<std::uint32_t>();
+        if (!size || data_.size() - at_ < *size) return std::nullopt;
+        std::string bytes = data_.substr(at_, *size);
+        at_ += *size;
+        return bytes;
+    }
+
+private:
+    const std::string& data_;
+    std::size_t at_;
+};
+
+[[noreturn]] void Damaged(const std::string& path, std::string reason) {
+    throw FileError(path, EINVAL, "not a journal this program can read: " + std::move(reason));
+}
+
+bool IsBlockOrNone(const std::string& bytes) {
+    return bytes.empty() || bytes.size() == static_cast<std::size_t>(kBlockSize);
+}
+
+// False when the record is cut short at the end of the data.
+bool TakeEntry(RecordReader& reader, const std::string& path, std::vector<JournalEntry>& entries) {
+    const auto kind = reader.Take<std::uint8_t>();
+    const auto entryPath = kind ? reader.TakeBytes() : std::nullopt;
+    const auto lengthBefore = entryPath ? reader.Take<std::int64_t>() : std::nullopt;
+    const auto oldBytes = lengthBefore ? reader.TakeBytes() : std::nullopt;
+    const auto newBytes = oldBytes ? reader.TakeBytes() : std::nullopt;
+    if (!newBytes) return false;
+    if (*kind != static_cast<std::uint8_t>(JournalEntryKind::TailBlock))
+        Damaged(path, "an entry of unknown kind " + std::to_string(*kind));
+    if (!IsBlockOrNone(*oldBytes) || !IsBlockOrNone(*newBytes)) Damaged(path, "a block of the wrong size");
+    entries.push_back({JournalEntryKind::TailBlock, *entryPath, *lengthBefore, *oldBytes, *newBytes});
+    return true;
+}
+
+bool TakeOutcome(RecordReader& reader, const std::string& path, std::vector<JournalEntry>& entries) {
+    const auto entry = reader.Take<std::uint32_t>();
+    const auto outcome = entry ? reader.Take<std::uint8_t>() : std::nullopt;
+    if (!outcome) return false;
+    if (*entry >= entries.size() || *outcome > static_cast<std::uint8_t>(kLastOutcome))
+        Damaged(path, "an outcome that belongs to no entry");
+    entries[*entry].outcome = static_cast<JournalOutcome>(*outcome);
+    return true;
+}
+
+void WriteAll(const std::string& path, int fd, const std::string& data) {
+    for (std::size_t done = 0; done < data.size();) {
+        const ssize_t written = ::write(fd, data.data() + done, data.size() - done);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) Fail(path, written < 0 ? errno : EIO, "cannot write the journal");
+        done += static_cast<std::size_t>(written);
+    }
+}
+
+// A rename is on the disk only once the folder that holds the name is.
+void SyncFolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.valid()) (void)::fsync(fd.get());
+}
+
+std::string ReadWhole(const std::string& path) {
+    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    if (!fd.valid()) Fail(path, errno, "cannot open the journal");
+    std::string data;
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t done = ::read(fd.get(), buffer, sizeof buffer);
+        if (done < 0 && errno == EINTR) continue;
+        if (done < 0) Fail(path, errno, "cannot read the journal");
+        if (done == 0) return data;
+        data.append(buffer, static_cast<std::size_t>(done));
+    }
+}
+
+}  // namespace
+
+JournalWriter::JournalWriter(std::string path)
+    : path_(std::move(path)),
+      newPath_(path_ + ".new"),
+      fd_(::open(newPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0600)) {
+    if (!fd_.valid()) Fail(path_, errno, "cannot create the journal");
+    pending_.append(kMagic, kMagicSize);
+    Put(pending_, kJournalVersion);
+}
+
+JournalWriter::~JournalWriter() {
+    if (!inPlace_) (void)::unlink(newPath_.c_str());
+}
+
+std::size_t JournalWriter::Add(const JournalEntry& entry) {
+    pending_ += kEntryRecord;
+    Put(pending_, static_cast<std::uint8_t>(entry.kind));
+    PutBytes(pending_, entry.path);
+    Put(pending_, entry.lengthBefore);
+    PutBytes(pending_, entry.oldBytes);
+    PutBytes(pending_, entry.newBytes);
+    if (entry.outcome != JournalOutcome::Pending) SetOutcome(entries_, entry.outcome);
+    return entries_++;
+}
+
+void JournalWriter::SetOutcome(std::size_t entry, JournalOutcome outcome) {
+    pending_ += kOutcomeRecord;
+    Put(pending_, static_cast<std::uint32_t>(entry));
+    Put(pending_, static_cast<std::uint8_t>(outcome));
+}
+
+void JournalWriter::Sync() {
+    WriteAll(path_, fd_.get(), pending_);
+    pending_.clear();
+    if (::fdatasync(fd_.get()) != 0) Fail(path_, errno, "cannot write the journal");
+    if (inPlace_) return;
+    if (::rename(newPath_.c_str(), path_.c_str()) != 0) Fail(path_, errno, "cannot replace the journal");
+    inPlace_ = true;
+    SyncFolderOf(path_);
+}
+
+std::vector<JournalEntry> ReadJournal(const std::string& path) {
+    const std::string data = ReadWhole(path);
+
+    if (data.compare(0, kMagicSize, kMagic) != 0) Damaged(path, "it does not begin with " + std::string(kMagic));
+    RecordReader reader(data, kMagicSize);
+    const std::optional<std::uint32_t> version = reader.Take<std::uint32_t>();
+    if (!version) Damaged(path, "it ends inside its header");
+    if (*version != kJournalVersion) Damaged(path, "version " + std::to_string(*version) + " is not known");
+
+    std::vector<JournalEntry> entries;
+    while (!reader.done()) {
+        const char record = static_cast<char>(*reader.Take<std::uint8_t>());
+        bool whole = false;
+        if (record == kEntryRecord)
+            whole = TakeEntry(reader, path, entries);
+        else if (record == kOutcomeRecord)
+            whole = TakeOutcome(reader, path, entries);
+        else
+            Damaged(path, "a record of unknown type");
+        if (!whole) break;
+    }
+    return entries;
+}
+
+}  // namespace sonatag

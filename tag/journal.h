@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tag/file_descriptor.h"
+
+// The undo journal of a batch of writes: for each file, what its end held before and what the
+// write leaves there, so that the batch can be undone later, even after a crash.
+namespace sonatag {
+
+inline constexpr std::uint32_t kJournalVersion = 1;
+
+// What an entry describes. TailBlock: the last bytes of a file replaced or appended.
+enum class JournalEntryKind : std::uint8_t { TailBlock = 1 };
+
+// Pending until the write of the file ends one way or the other; an entry still pending after a
+// crash may or may not have been written.
+enum class JournalOutcome : std::uint8_t { Pending = 0, Written = 1, TooShort = 2, Failed = 3, NotWritten = 4 };
+
+struct JournalEntry {
+    JournalEntryKind kind = JournalEntryKind::TailBlock;
+    std::string path;  // bytes, as the file system takes them
+    std::int64_t lengthBefore = 0;
+    std::string oldBytes;  // the last 128 bytes the write replaces; empty where it appends
+    std::string newBytes;  // the 128 bytes the write leaves at the end; empty when nothing is written
+    JournalOutcome outcome = JournalOutcome::Pending;
+
+    bool operator==(const JournalEntry&) const = default;
+};
+
+// A journal being written. It is made beside path and takes path's place at the first Sync, so
+// the journal it replaces stays whole until the new one holds something. Throws FileError naming
+// the journal.
+class JournalWriter {
+public:
+    explicit JournalWriter(std::string path);
+    ~JournalWriter();
+    JournalWriter(const JournalWriter&) = delete;
+    JournalWriter& operator=(const JournalWriter&) = delete;
+
+    // Returns the entry's number, for SetOutcome.
+    std::size_t Add(const JournalEntry& entry);
+    void SetOutcome(std::size_t entry, JournalOutcome outcome);
+    // Writes out what was added and set and waits until it is on the disk.
+    void Sync();
+
+private:
+    std::string path_;
+    std::string newPath_;
+    FileDescriptor fd_;
+    std::string pending_;
+    std::size_t entries_ = 0;
+    bool inPlace_ = false;
+};
+
+// The entries of the journal at path, with their last outcomes. A record cut short at the end
+// (a crash while it was written) is left out. Throws FileError when the journal cannot be read,
+// is not a journal, or has a version or kind this program does not know.
+std::vector<JournalEntry> ReadJournal(const std::string& path);
+
+}  // namespace sonatag

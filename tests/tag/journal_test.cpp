@@ -1,0 +1,200 @@
+#include "tag/journal.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tag/tag_batch.h"
+#include "tests/support/test_files.h"
+
+namespace sonatag {
+namespace {
+
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+
+const std::string kAudio(1000, '\x55');
+
+std::string Block(const std::string& title) {
+    std::string block = "TAG" + title;
+    block.resize(128, ' ');
+    return block;
+}
+
+// A block as a write leaves it: the fields padded with NUL, and tail.
+std::string Written(std::string title, std::string artist, std::string album, const std::string& tail) {
+    for (std::string* field : {&title, &artist, &album}) field->resize(30, '\0');
+    return "TAG" + title + artist + album + tail;
+}
+const std::string kOldTail(35, ' ');
+const std::string kFreshTail = std::string(34, ' ') + "\xFF";
+
+// The files of a batch as they are before it: tagged, untagged (the block is appended) and too
+// short, the same file twice under two names.
+struct BatchFixture {
+    TempDir dir;
+    std::vector<std::string> before = {kAudio + Block("one"), kAudio, "short", kAudio + Block("four")};
+    std::vector<BatchFile> files;
+
+    BatchFixture() {
+        for (std::size_t at = 0; at < before.size(); ++at) {
+            files.push_back({dir.file(std::to_string(at)), {"new", std::nullopt, "album"}});
+            WriteBytes(files.back().path, before[at]);
+        }
+        files.push_back({dir.path() / "." / "3", {std::nullopt, "artist", std::nullopt}});
+    }
+    std::string journal() const { return dir.file("journal"); }
+    void ExpectAsBefore() const {
+        for (std::size_t at = 0; at < before.size(); ++at) EXPECT_EQ(ReadBytes(files[at].path), before[at]) << at;
+    }
+};
+
+// Undoes the journal's entries, the last first; their outcomes in the journal's order.
+std::vector<RestoreOutcome> Replay(const std::string& journal) {
+    const std::vector<JournalEntry> entries = ReadJournal(journal);
+    std::vector<RestoreOutcome> outcomes(entries.size());
+    for (std::size_t at = entries.size(); at-- > 0;) outcomes[at] = RestoreEntry(entries[at]);
+    return outcomes;
+}
+
+TEST(JournalTest, RecordsEachOutcomeAndUndoesTheBatchByteForByte) {
+    BatchFixture fixture;
+    {
+        JournalWriter journal(fixture.journal());
+        WriteTagBatch(fixture.files, &journal, [](const BatchFileResult& result) { return result.error == nullptr; });
+    }
+    EXPECT_EQ(ReadBytes(fixture.files[0].path), kAudio + Written("new", "", "album", kOldTail));
+    EXPECT_EQ(ReadBytes(fixture.files[1].path), kAudio + Written("new", "", "album", kFreshTail));
+    EXPECT_EQ(ReadBytes(fixture.files[3].path), kAudio + Written("new", "artist", "album", kOldTail));
+    std::vector<JournalOutcome> written;
+    for (const JournalEntry& entry : ReadJournal(fixture.journal())) written.push_back(entry.outcome);
+    {
+        using enum JournalOutcome;
+        EXPECT_EQ(written, (std::vector{Written, Written, TooShort, Written, Written}));
+    }
+    using enum RestoreOutcome;
+    EXPECT_EQ(Replay(fixture.journal()), (std::vector{Restored, Restored, NotWritten, Restored, Restored}));
+    fixture.ExpectAsBefore();
+}
+
+// A crash after the journal's sync and before the outcomes: only the entries are on the disk.
+TEST(JournalTest, ReplayAfterACrashRestoresWhatWasWrittenAndLeavesTheRest) {
+    for (const std::size_t crashAfter : {0u, 1u, 2u, 3u}) {
+        BatchFixture fixture;
+        fixture.files.pop_back();
+        const std::string snapshot = fixture.dir.file("at-crash");
+        {
+            JournalWriter journal(fixture.journal());
+            WriteTagBatch(fixture.files, &journal, [&](const BatchFileResult& result) {
+                if (result.index == 0) std::filesystem::copy_file(fixture.journal(), snapshot);
+                return result.index < crashAfter;
+            });
+        }
+        std::filesystem::rename(snapshot, fixture.journal());
+        using enum RestoreOutcome;
+        const RestoreOutcome second = crashAfter >= 1 ? Restored : AsBefore;
+        const RestoreOutcome last = crashAfter >= 3 ? Restored : AsBefore;
+        EXPECT_EQ(Replay(fixture.journal()), (std::vector{Restored, second, NotWritten, last})) << crashAfter;
+        fixture.ExpectAsBefore();
+    }
+}
+
+TEST(JournalTest, UndoLeavesAFileThatChangedSince) {
+    struct Case {
+        const char* change;
+        void (*apply)(const std::string& path);
+    };
+    const Case cases[] = {
+        {"another tag", [](const std::string& p) { WriteBytes(p, kAudio + Block("other")); }},
+        {"bytes appended", [](const std::string& p) { WriteBytes(p, ReadBytes(p) + "x"); }},
+        {"cut short", [](const std::string& p) { WriteBytes(p, ReadBytes(p).substr(0, 100)); }},
+    };
+    for (const Case& change : cases) {
+        for (const std::size_t file : {0u, 1u}) {  // overwritten, appended
+            BatchFixture fixture;
+            {
+                JournalWriter journal(fixture.journal());
+                WriteTagBatch(std::span(fixture.files).first(2), &journal, [](const BatchFileResult&) { return true; });
+            }
+            const std::string& path = fixture.files[file].path;
+            change.apply(path);
+            const std::string changed = ReadBytes(path);
+            EXPECT_EQ(RestoreEntry(ReadJournal(fixture.journal())[file]), RestoreOutcome::Changed) << change.change;
+            EXPECT_EQ(ReadBytes(path), changed) << change.change;
+        }
+    }
+}
+
+TEST(JournalTest, UndoOfAFileThatCannotBeOpenedOrLockedThrows) {
+    BatchFixture fixture;
+    {
+        JournalWriter journal(fixture.journal());
+        WriteTagBatch(std::span(fixture.files).first(2), &journal, [](const BatchFileResult&) { return true; });
+    }
+    const std::vector<JournalEntry> entries = ReadJournal(fixture.journal());
+    std::filesystem::remove(fixture.files[0].path);
+    EXPECT_THROW(RestoreEntry(entries[0]), FileError);
+    const int fd = ::open(fixture.files[1].path.c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    EXPECT_THROW(RestoreEntry(entries[1]), FileError);
+    ::close(fd);
+}
+
+TEST(JournalTest, ReadingKeepsWholeRecordsAndRefusesWhatItDoesNotKnow) {
+    TempDir dir;
+    const std::string path = dir.file("journal");
+    const JournalEntry entry{JournalEntryKind::TailBlock, "/a\xff", 1000, Block("old"), Block("new")};
+    {
+        JournalWriter journal(path);
+        journal.Add(entry);
+        journal.SetOutcome(journal.Add(entry), JournalOutcome::Written);
+        journal.Sync();
+    }
+    const std::string whole = ReadBytes(path);
+    JournalEntry written = entry;
+    written.outcome = JournalOutcome::Written;
+    EXPECT_EQ(ReadJournal(path), (std::vector{entry, written}));
+    for (std::size_t cut = whole.size() - 6; cut < whole.size(); ++cut) {  // the outcome cut short
+        WriteBytes(path, whole.substr(0, cut));
+        EXPECT_EQ(ReadJournal(path), (std::vector{entry, entry})) << cut;
+    }
+
+    const std::string header = whole.substr(0, 12);
+    const std::string damaged[] = {
+        "",
+        "SONATAGX" + header.substr(8),
+        whole.substr(0, 8) + std::string("\x02\0\0\0", 4),
+        header + "E\x02" + std::string(20, '\0'),
+        header + "X",
+        header + std::string("O\0\0\0\0\x01", 6),
+    };
+    for (const std::string& bytes : damaged) {
+        WriteBytes(path, bytes);
+        EXPECT_THROW(ReadJournal(path), FileError) << testing::PrintToString(bytes);
+    }
+}
+
+TEST(JournalTest, PreviewShowsOldAndNewAndWritesNothing) {
+    BatchFixture fixture;
+    const std::vector<std::pair<ReadOutcome, TagFields>> expected = {
+        {ReadOutcome::Found, {"one", "", ""}}, {ReadOutcome::NoTag, {}}, {ReadOutcome::TooShort, {}}};
+    for (std::size_t at = 0; at < expected.size(); ++at) {
+        const UpdatePreview preview = PreviewUpdate(fixture.files[at].path, fixture.files[at].update);
+        EXPECT_EQ(preview.before, expected[at].first) << at;
+        EXPECT_EQ(preview.oldFields, expected[at].second) << at;
+        if (preview.before != ReadOutcome::TooShort) {
+            EXPECT_EQ(preview.newFields, (TagFields{"new", "", "album"}));
+        }
+    }
+    fixture.ExpectAsBefore();
+}
+
+}  // namespace
+}  // namespace sonatag
