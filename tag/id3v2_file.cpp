@@ -189,13 +189,45 @@ void Rewrite(const std::string& path, const LockedFile& file, const HeadPlan& pl
     SyncFolderOf(path);
 }
 
-HeadWrite WriteHead(const std::string& path, const LockedFile& file, const HeadPlan& plan) {
+HeadWrite WriteHeadNow(const std::string& path, const LockedFile& file, const HeadPlan& plan) {
     if (plan.newTag.size() == plan.oldTag.size()) {
         WriteInPlace(path, file, plan);
         return HeadWrite::InPlace;
     }
     Rewrite(path, file, plan);
     return HeadWrite::Rewritten;
+}
+
+std::string BytesOf(const Id3v1Tag& block) {
+    return std::string(reinterpret_cast<const char*>(&block), kBlockSize);
+}
+
+// Journals the plan (one sync), writes it and records the outcome.
+HeadWrite WriteHead(const std::string& path, const LockedFile& file, const HeadPlan& plan, JournalWriter* journal) {
+    if (journal == nullptr) return WriteHeadNow(path, file, plan);
+    const off_t lengthAfterHead =
+        file.length - static_cast<off_t>(plan.oldTag.size()) + static_cast<off_t>(plan.newTag.size());
+    std::vector<std::size_t> entries = {
+        journal->Add({JournalEntryKind::Id3v2Head, path, file.length, plan.oldTag, plan.newTag})};
+    if (plan.newBlock) {
+        entries.push_back(
+            journal->Add({JournalEntryKind::TailBlock, path, lengthAfterHead,
+                          HasBlock(plan) ? BytesOf(plan.oldBlock) : std::string(), BytesOf(*plan.newBlock)}));
+    }
+    journal->Sync();
+    JournalOutcome outcome = JournalOutcome::Failed;
+    auto record = [&] {
+        for (const std::size_t entry : entries) journal->SetOutcome(entry, outcome);
+    };
+    try {
+        const HeadWrite written = WriteHeadNow(path, file, plan);
+        outcome = JournalOutcome::Written;
+        record();
+        return written;
+    } catch (const FileError&) {
+        record();
+        throw;
+    }
 }
 
 [[noreturn]] void FailOnTag(const std::string& path, const Id3v2Error& error) {
@@ -229,7 +261,8 @@ BothTags ReadBothTags(const std::string& path) {
     return both;
 }
 
-MirrorOutcome UpdateTagsWithMirror(const std::string& path, const TagUpdate& update, const MirrorTexts& mirror) {
+MirrorOutcome UpdateTagsWithMirror(const std::string& path, const TagUpdate& update, const MirrorTexts& mirror,
+                                   JournalWriter* journal) {
     const LockedFile file = OpenLocked(path, Access::Write);
     if (file.length < kBlockSize) return {WriteOutcome::TooShort, HeadWrite::None};
     HeadPlan plan;
@@ -246,10 +279,10 @@ MirrorOutcome UpdateTagsWithMirror(const std::string& path, const TagUpdate& upd
     } catch (const Id3v2Error& error) {
         FailOnTag(path, error);
     }
-    return {WriteOutcome::Written, WriteHead(path, file, plan)};
+    return {WriteOutcome::Written, WriteHead(path, file, plan, journal)};
 }
 
-RepairOutcome RepairId3v2(const std::string& path, bool dryRun) {
+RepairOutcome RepairId3v2(const std::string& path, bool dryRun, JournalWriter* journal) {
     const LockedFile file = OpenLocked(path, dryRun ? Access::Read : Access::Write);
     RepairOutcome outcome;
     HeadPlan plan;
@@ -264,8 +297,29 @@ RepairOutcome RepairId3v2(const std::string& path, bool dryRun) {
     } catch (const Id3v2Error& error) {
         FailOnTag(path, error);
     }
-    outcome.id3v2 = WriteHead(path, file, plan);
+    outcome.id3v2 = WriteHead(path, file, plan, journal);
     return outcome;
+}
+
+RestoreOutcome RestoreId3v2Head(const JournalEntry& entry) {
+    const LockedFile file = OpenLocked(entry.path, Access::Write);
+    const off_t lengthAfter =
+        entry.lengthBefore - static_cast<off_t>(entry.oldBytes.size()) + static_cast<off_t>(entry.newBytes.size());
+    auto startsWith = [&](const std::string& bytes) {
+        std::string head(bytes.size(), '\0');
+        if (const int error = ReadBytesAt(file.fd.get(), head.data(), head.size(), 0))
+            Fail(entry.path, error, "cannot read");
+        return head == bytes;
+    };
+    if (file.length == lengthAfter && startsWith(entry.newBytes)) {
+        HeadPlan plan;
+        plan.oldTag = entry.newBytes;
+        plan.newTag = entry.oldBytes;
+        WriteHeadNow(entry.path, file, plan);
+        return RestoreOutcome::Restored;
+    }
+    if (file.length == entry.lengthBefore && startsWith(entry.oldBytes)) return RestoreOutcome::AsBefore;
+    return RestoreOutcome::Changed;
 }
 
 }  // namespace sonatag

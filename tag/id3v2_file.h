@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "tag/id3v2_tag.h"
+#include "tag/journal.h"
+#include "tag/tag_batch.h"
 #include "tag/tag_file.h"
 
 namespace sonatag {
@@ -38,11 +40,18 @@ BothTags ReadBothTags(const std::string& path);
 // field where there is no frame. The tag is rewritten in place when it fits in the old one,
 // padding included; otherwise the file is rewritten through a temporary file in its folder
 // (refused for a file with more than one hard link).
-MirrorOutcome UpdateTagsWithMirror(const std::string& path, const TagUpdate& update, const MirrorTexts& mirror);
+// With a journal, the file's entries (its head, then its ID3v1 block) are on the disk before
+// the file changes; undone last entry first, they put the file back byte for byte.
+MirrorOutcome UpdateTagsWithMirror(const std::string& path, const TagUpdate& update, const MirrorTexts& mirror,
+                                   JournalWriter* journal = nullptr);
 
 // Rewrites the ISO-8859-1 text frames that hold GBK as UTF-16, the same way. Writes nothing
 // when dryRun is set or there is nothing to repair.
-RepairOutcome RepairId3v2(const std::string& path, bool dryRun);
+RepairOutcome RepairId3v2(const std::string& path, bool dryRun, JournalWriter* journal = nullptr);
+
+// Puts back the head an Id3v2Head entry replaced, the same way it was written (in place, or by
+// rewriting the file), only where the file still is exactly as the write left it.
+RestoreOutcome RestoreId3v2Head(const JournalEntry& entry);
 
 // Called with the temporary file's path after it is complete and synced, before it replaces
 // the original; lets tests stop there as a crash would.

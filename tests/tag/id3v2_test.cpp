@@ -261,6 +261,42 @@ TEST_F(Id3v2FileTest, ACrashBeforeTheRenameLeavesTheOriginal) {
     EXPECT_EQ(UpdateTagsWithMirror(path, update, mirror).id3v2, HeadWrite::Rewritten);
 }
 
+TEST_F(Id3v2FileTest, UndoFromTheJournalPutsEveryByteBack) {
+    struct Case {
+        const char* name;
+        std::string head;
+        bool withV1;
+        bool changedSince;
+    };
+    const Case cases[] = {
+        {"in place", Id3v2TagBytes(3, picture + comment, 400), true, false},
+        {"rewritten, ID3v1 appended", Id3v2TagBytes(3, picture), false, false},
+        {"no ID3v2 before", "", true, false},
+        {"changed since", Id3v2TagBytes(3, picture), true, true},
+    };
+    for (const Case& c : cases) {
+        const std::string path = dir.file("song.mp3");
+        WriteBytes(path, c.head + audio + (c.withV1 ? v1 : ""));
+        const std::string before = ReadBytes(path);
+        {
+            JournalWriter journal(dir.file("journal"));
+            UpdateTagsWithMirror(path, update, mirror, &journal);
+            journal.Sync();
+        }
+        const std::string written = ReadBytes(path);
+        if (c.changedSince) UpdateTagsWithMirror(path, {"again", {}, {}}, {"again", {}, {}});
+        const std::string changed = ReadBytes(path);
+        const std::vector<JournalEntry> entries = ReadJournal(dir.file("journal"));
+        ASSERT_EQ(entries.size(), 2u) << c.name;
+        for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
+            EXPECT_EQ(RestoreEntry(*entry), c.changedSince ? RestoreOutcome::Changed : RestoreOutcome::Restored)
+                << c.name;
+        }
+        EXPECT_TRUE(ReadBytes(path) == (c.changedSince ? changed : before)) << c.name;
+        EXPECT_FALSE(written == before) << c.name;
+    }
+}
+
 TEST_F(Id3v2FileTest, RepairConvertsOnlyMislabelledFrames) {
     const std::string path = MakeFile(Id3v2TagBytes(
         3, Id3v2Frame("TIT2", Latin1Payload(Gbk("晴天"))) + Id3v2Frame("TPE1", Latin1Payload("Bj\xF6rk")) + picture,
