@@ -2,9 +2,11 @@
 
 namespace sonatag::cli {
 
-#define SONATAG_CLI_SYNOPSIS                                                                             \
-    "Usage: sonatag-cli show [--json] FILE...\n"                                                         \
-    "       sonatag-cli set [--title TEXT | --title-from-name] [--artist TEXT] [--album TEXT] FILE...\n" \
+#define SONATAG_CLI_SYNOPSIS                                                                     \
+    "Usage: sonatag-cli show [--json] FILE...\n"                                                 \
+    "       sonatag-cli set [--title TEXT | --title-from-name] [--artist TEXT] [--album TEXT]\n" \
+    "                       [--journal JOURNAL | --dry-run] FILE...\n"                           \
+    "       sonatag-cli undo JOURNAL\n"                                                          \
     "       sonatag-cli --help | --version\n"
 
 const std::string_view kUsage = SONATAG_CLI_SYNOPSIS "Run 'sonatag-cli --help' for more.\n";
@@ -24,6 +26,12 @@ const std::string_view kHelp = SONATAG_CLI_SYNOPSIS
     "    --title-from-name  each file's own name without its last four characters\n"
     "    --artist TEXT      the artist\n"
     "    --album TEXT       the album\n"
+    "    --journal JOURNAL  first write into JOURNAL what each file held, so that undo can\n"
+    "                       restore it; JOURNAL is replaced\n"
+    "    --dry-run          print, per file, each field that would change (old -> new) and\n"
+    "                       write nothing\n"
+    "  undo                 restore the files of JOURNAL as they were before that set, each\n"
+    "                       only when it still ends as set left it; others are named\n"
     "  --                   ends the options, so that a FILE may begin with '-'\n"
     "\n"
     "TEXT is UTF-8 and is trimmed of white space at both ends. A field holds 30 bytes of\n"
@@ -87,6 +95,12 @@ bool TakeSetOption(std::string_view name, std::optional<std::string_view> inline
         SetOnce(arguments.artist, name, reader.takeValue(name, inlineValue));
     } else if (name == "--album") {
         SetOnce(arguments.album, name, reader.takeValue(name, inlineValue));
+    } else if (name == "--journal") {
+        SetOnce(arguments.journal, name, reader.takeValue(name, inlineValue));
+    } else if (name == "--dry-run") {
+        if (inlineValue) throw UsageError("option --dry-run takes no value");
+        if (arguments.dryRun) throw UsageError("option --dry-run is given twice");
+        arguments.dryRun = true;
     } else {
         return false;
     }
@@ -114,13 +128,18 @@ void ParseCommandArguments(ArgumentReader& reader, Arguments& arguments) {
             arguments.command = Command::Help;
             return;
         }
-        const bool known = arguments.command == Command::Show ? TakeShowOption(name, inlineValue, arguments)
-                                                              : TakeSetOption(name, inlineValue, reader, arguments);
+        bool known = false;
+        if (arguments.command == Command::Show)
+            known = TakeShowOption(name, inlineValue, arguments);
+        else if (arguments.command == Command::Set)
+            known = TakeSetOption(name, inlineValue, reader, arguments);
         if (!known) throw UsageError("unknown option " + std::string(argument));
     }
+    if (arguments.command == Command::Undo && arguments.files.size() != 1) throw UsageError("undo takes one JOURNAL");
     if (arguments.files.empty()) throw UsageError("no FILE given");
     if (arguments.title && arguments.titleFromName)
         throw UsageError("--title and --title-from-name cannot be given together");
+    if (arguments.journal && arguments.dryRun) throw UsageError("--journal and --dry-run cannot be given together");
 }
 
 }  // namespace
@@ -133,8 +152,8 @@ Arguments ParseArguments(int argc, char** argv) {
         arguments.command = Command::Help;
     } else if (command == "--version") {
         arguments.command = Command::Version;
-    } else if (command == "show" || command == "set") {
-        arguments.command = command == "show" ? Command::Show : Command::Set;
+    } else if (command == "show" || command == "set" || command == "undo") {
+        arguments.command = command == "show" ? Command::Show : command == "set" ? Command::Set : Command::Undo;
         ArgumentReader reader(argc, argv);
         ParseCommandArguments(reader, arguments);
     } else {

@@ -8,7 +8,7 @@
 
 namespace sonatag::cli {
 
-enum class Command { Help, Version, Show, Set };
+enum class Command { Help, Version, Show, Set, Undo };
 
 struct Arguments {
     Command command = Command::Help;
@@ -17,7 +17,9 @@ struct Arguments {
     bool titleFromName = false;
     std::optional<std::string> artist;
     std::optional<std::string> album;
-    std::vector<std::string_view> files;  // views into argv
+    std::optional<std::string> journal;   // set: the undo journal to write
+    bool dryRun = false;                  // set: print what would change, write nothing
+    std::vector<std::string_view> files;  // views into argv; undo: the journal
 };
 
 // A command line that cannot be run; what() says why in a few words.

@@ -8,5 +8,7 @@ namespace sonatag::cli {
 // Each returns the exit status: 0 when every file was done, 1 when some file failed.
 int RunShow(const Arguments& arguments, Console& console);
 int RunSet(const Arguments& arguments, Console& console);
+int RunDryRun(const Arguments& arguments, Console& console);
+int RunUndo(const Arguments& arguments, Console& console);
 
 }  // namespace sonatag::cli

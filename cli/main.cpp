@@ -23,7 +23,9 @@ int Run(const Arguments& arguments, Console& console) {
         case Command::Show:
             return RunShow(arguments, console);
         case Command::Set:
-            return RunSet(arguments, console);
+            return arguments.dryRun ? RunDryRun(arguments, console) : RunSet(arguments, console);
+        case Command::Undo:
+            return RunUndo(arguments, console);
     }
     return 0;
 }

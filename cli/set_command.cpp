@@ -2,23 +2,16 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli/commands.h"
+#include "cli/set_plan.h"
 #include "tag/cp936.h"
 #include "tag/field_rules.h"
 #include "tag/file_name.h"
-#include "tag/tag_file.h"
+#include "tag/tag_batch.h"
 
 namespace sonatag::cli {
-
-namespace {
-
-// A text given on the command line, ready to be written into a field.
-struct FieldText {
-    std::string bytes;          // code page 936
-    bool lossy = false;         // some character became '?'
-    std::size_t keptBytes = 0;  // what the 30-byte field keeps of bytes
-};
 
 FieldText PrepareFieldText(std::string_view utf8) {
     Cp936Text converted = Utf8ToCp936(TrimWhiteSpace(utf8));
@@ -52,37 +45,40 @@ void WarnAboutText(Console& console, std::string_view path, std::string_view fie
     }
 }
 
-}  // namespace
+SetPlan PlanSet(const Arguments& arguments) {
+    SetPlan plan{
+        PrepareOptional(arguments.title), PrepareOptional(arguments.artist), PrepareOptional(arguments.album), {}, {}};
+    const TagUpdate update{BytesOf(plan.title), BytesOf(plan.artist), BytesOf(plan.album)};
+    plan.files.reserve(arguments.files.size());
+    for (const std::string_view file : arguments.files) {
+        plan.files.push_back({std::string(file), update});
+        if (!arguments.titleFromName) continue;
+        plan.fileTitles.push_back(PrepareFieldText(GetFileName(plan.files.back().path, 1)));
+        plan.files.back().update.title = plan.fileTitles.back().bytes;
+    }
+    return plan;
+}
 
 int RunSet(const Arguments& arguments, Console& console) {
-    std::optional<FieldText> title = PrepareOptional(arguments.title);
-    const std::optional<FieldText> artist = PrepareOptional(arguments.artist);
-    const std::optional<FieldText> album = PrepareOptional(arguments.album);
-    TagUpdate update{BytesOf(title), BytesOf(artist), BytesOf(album)};
-
+    const SetPlan plan = PlanSet(arguments);
+    std::optional<JournalWriter> journal;
+    if (arguments.journal) journal.emplace(*arguments.journal);
     int status = 0;
-    std::string path;
-    for (const std::string_view file : arguments.files) {
-        path.assign(file);
-        if (arguments.titleFromName) {
-            title = PrepareFieldText(GetFileName(path, 1));
-            update.title = title->bytes;
-        }
-        try {
-            if (UpdateTagFields(path, update) == WriteOutcome::TooShort) {
-                console.Error(path + ": shorter than 128 bytes, too short to hold a tag; left unchanged");
-                status = 1;
-                continue;
-            }
-        } catch (const FileError& error) {
-            console.Error(error.what());
+    WriteTagBatch(plan.files, journal ? &*journal : nullptr, [&](const BatchFileResult& result) {
+        const std::string& path = plan.files[result.index].path;
+        if (result.error != nullptr) {
+            console.Error(result.error->what());
             status = 1;
-            continue;
+        } else if (result.outcome == WriteOutcome::TooShort) {
+            console.Error(path + ": shorter than 128 bytes, too short to hold a tag; left unchanged");
+            status = 1;
+        } else {
+            WarnAboutText(console, path, "title", plan.TitleOf(result.index));
+            WarnAboutText(console, path, "artist", plan.artist);
+            WarnAboutText(console, path, "album", plan.album);
         }
-        WarnAboutText(console, path, "title", title);
-        WarnAboutText(console, path, "artist", artist);
-        WarnAboutText(console, path, "album", album);
-    }
+        return true;
+    });
     return status;
 }
 
