@@ -8,17 +8,18 @@
 
 namespace sonatag::cli {
 
-enum class Command { Help, Version, Show, Set, Undo };
+enum class Command { Help, Version, Show, Set, Undo, Repair };
 
 struct Arguments {
     Command command = Command::Help;
     bool json = false;                 // show
+    bool id3v2 = false;                // show, set: the ID3v2 tag at the head of the file too
     std::optional<std::string> title;  // set; texts as given, UTF-8
     bool titleFromName = false;
     std::optional<std::string> artist;
     std::optional<std::string> album;
-    std::optional<std::string> journal;   // set: the undo journal to write
-    bool dryRun = false;                  // set: print what would change, write nothing
+    std::optional<std::string> journal;   // set, repair: the undo journal to write
+    bool dryRun = false;                  // set, repair: print what would change, write nothing
     std::vector<std::string_view> files;  // views into argv; undo: the journal
 };
 

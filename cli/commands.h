@@ -10,5 +10,8 @@ int RunShow(const Arguments& arguments, Console& console);
 int RunSet(const Arguments& arguments, Console& console);
 int RunDryRun(const Arguments& arguments, Console& console);
 int RunUndo(const Arguments& arguments, Console& console);
+int RunSetWithMirror(const Arguments& arguments, Console& console);  // a dry run too, for its ID3v2 part
+int RunMirrorDryRun(const Arguments& arguments, Console& console);
+int RunRepair(const Arguments& arguments, Console& console);
 
 }  // namespace sonatag::cli

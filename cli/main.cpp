@@ -23,9 +23,13 @@ int Run(const Arguments& arguments, Console& console) {
         case Command::Show:
             return RunShow(arguments, console);
         case Command::Set:
-            return arguments.dryRun ? RunDryRun(arguments, console) : RunSet(arguments, console);
+            if (arguments.dryRun)
+                return arguments.id3v2 ? RunMirrorDryRun(arguments, console) : RunDryRun(arguments, console);
+            return arguments.id3v2 ? RunSetWithMirror(arguments, console) : RunSet(arguments, console);
         case Command::Undo:
             return RunUndo(arguments, console);
+        case Command::Repair:
+            return RunRepair(arguments, console);
     }
     return 0;
 }

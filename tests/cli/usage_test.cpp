@@ -60,7 +60,7 @@ TEST(CliInfoTest, VersionAndHelpGoToStandardOutput) {
     for (const char* help : {"--help", "-h"}) {
         const CliResult result = RunCli({help});
         EXPECT_EQ(result.exitCode, 0);
-        EXPECT_EQ(result.out.rfind("Usage: sonatag-cli show [--json] FILE...\n", 0), 0u) << result.out;
+        EXPECT_EQ(result.out.rfind("Usage: sonatag-cli show [--json] [--id3v2] FILE...\n", 0), 0u) << result.out;
         EXPECT_NE(result.out.find("--title-from-name"), std::string::npos);
         EXPECT_EQ(result.err, "");
     }
