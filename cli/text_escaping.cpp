@@ -26,7 +26,7 @@ std::size_t PlainRunLength(std::string_view text, IsPlain isPlain) {
 }
 
 bool IsPlainJsonByte(unsigned char byte) {
-    return byte >= 0x20 && byte < 0x80 && byte != '"' && byte != '\\';
+    return byte >= 0x20 && byte < 0x7F && byte != '"' && byte != '\\';
 }
 
 void AppendJsonEscape(std::string& out, unsigned char byte) {
@@ -79,10 +79,32 @@ void AppendDisplayEscape(std::string& out, unsigned char byte) {
     }
 }
 
-// U+0080 to U+009F, which some terminals take as control sequences.
-bool IsC1Control(std::string_view sequence) {
-    return sequence.size() == 2 && static_cast<unsigned char>(sequence[0]) == 0xC2 &&
-           static_cast<unsigned char>(sequence[1]) < 0xA0;
+// The character of a well-formed UTF-8 sequence.
+char32_t DecodeUtf8(std::string_view sequence) {
+    constexpr unsigned char kLeadBits[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+    char32_t character = static_cast<unsigned char>(sequence[0]) & kLeadBits[sequence.size()];
+    for (const char byte : sequence.substr(1)) character = (character << 6) | (static_cast<unsigned char>(byte) & 0x3F);
+    return character;
+}
+
+// Characters that must never reach a reader raw: the C1 controls, which some terminals take
+// as control sequences, and the bidirectional controls, which reorder what is shown around
+// them ("a<U+202E>3pm.exe" would show as "aexe.mp3").
+bool IsHiddenControl(char32_t character) {
+    return (character >= 0x80 && character <= 0x9F) || character == 0x061C || character == 0x200E ||
+           character == 0x200F || (character >= 0x202A && character <= 0x202E) ||
+           (character >= 0x2066 && character <= 0x2069);
+}
+
+// Appends sequence, or \uXXXX in its place when it holds a hidden control.
+void AppendVisible(std::string& out, std::string_view sequence) {
+    const char32_t character = DecodeUtf8(sequence);
+    if (!IsHiddenControl(character)) {
+        out.append(sequence);
+        return;
+    }
+    out += "\\u";
+    for (int shift = 12; shift >= 0; shift -= 4) out += kHexDigits[(character >> shift) & 0x0F];
 }
 
 }  // namespace
@@ -128,7 +150,7 @@ void AppendJsonString(std::string& out, std::string_view text) {
             AppendJsonEscape(out, byte);
             text.remove_prefix(1);
         } else if (const std::size_t length = Utf8SequenceLength(text)) {
-            out.append(text.substr(0, length));
+            AppendVisible(out, text.substr(0, length));
             text.remove_prefix(length);
         } else {
             out += kReplacementCharacter;
@@ -150,11 +172,8 @@ void AppendDisplayText(std::string& out, std::string_view text) {
         if (length == 0) {
             AppendDisplayEscape(out, byte);
             text.remove_prefix(1);
-        } else if (IsC1Control(text.substr(0, length))) {
-            AppendHexByte(out, "\\u00", static_cast<unsigned char>(text[1]));
-            text.remove_prefix(length);
         } else {
-            out.append(text.substr(0, length));
+            AppendVisible(out, text.substr(0, length));
             text.remove_prefix(length);
         }
     }

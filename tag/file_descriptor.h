@@ -2,6 +2,9 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+#include <utility>
+
 namespace sonatag {
 
 // Owns an open file descriptor and closes it on every way out.
@@ -18,6 +21,11 @@ public:
 
     bool valid() const { return fd_ >= 0; }
     int get() const { return fd_; }
+
+    // Closes it now: 0 or the error, which for a file just written may be a delayed write
+    // error. The descriptor is gone either way (Linux frees it even when close() fails, also
+    // on EINTR), so a failed close is never retried.
+    int Close() { return ::close(std::exchange(fd_, -1)) == 0 ? 0 : errno; }
 
 private:
     int fd_;

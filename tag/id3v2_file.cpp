@@ -263,7 +263,7 @@ BothTags ReadBothTags(const std::string& path) {
 
 MirrorOutcome UpdateTagsWithMirror(const std::string& path, const TagUpdate& update, const MirrorTexts& mirror,
                                    JournalWriter* journal) {
-    const LockedFile file = OpenLocked(path, Access::Write);
+    LockedFile file = OpenLocked(path, Access::Write);
     if (file.length < kBlockSize) return {WriteOutcome::TooShort, HeadWrite::None};
     HeadPlan plan;
     plan.oldBlock = ReadLastBlock(path, file);
@@ -279,11 +279,13 @@ MirrorOutcome UpdateTagsWithMirror(const std::string& path, const TagUpdate& upd
     } catch (const Id3v2Error& error) {
         FailOnTag(path, error);
     }
-    return {WriteOutcome::Written, WriteHead(path, file, plan, journal)};
+    const HeadWrite written = WriteHead(path, file, plan, journal);
+    CloseWritten(path, file);
+    return {WriteOutcome::Written, written};
 }
 
 RepairOutcome RepairId3v2(const std::string& path, bool dryRun, JournalWriter* journal) {
-    const LockedFile file = OpenLocked(path, dryRun ? Access::Read : Access::Write);
+    LockedFile file = OpenLocked(path, dryRun ? Access::Read : Access::Write);
     RepairOutcome outcome;
     HeadPlan plan;
     try {
@@ -298,11 +300,12 @@ RepairOutcome RepairId3v2(const std::string& path, bool dryRun, JournalWriter* j
         FailOnTag(path, error);
     }
     outcome.id3v2 = WriteHead(path, file, plan, journal);
+    CloseWritten(path, file);
     return outcome;
 }
 
 RestoreOutcome RestoreId3v2Head(const JournalEntry& entry) {
-    const LockedFile file = OpenLocked(entry.path, Access::Write);
+    LockedFile file = OpenLocked(entry.path, Access::Write);
     const off_t lengthAfter =
         entry.lengthBefore - static_cast<off_t>(entry.oldBytes.size()) + static_cast<off_t>(entry.newBytes.size());
     auto startsWith = [&](const std::string& bytes) {
@@ -316,6 +319,7 @@ RestoreOutcome RestoreId3v2Head(const JournalEntry& entry) {
         plan.oldTag = entry.newBytes;
         plan.newTag = entry.oldBytes;
         WriteHeadNow(entry.path, file, plan);
+        CloseWritten(entry.path, file);
         return RestoreOutcome::Restored;
     }
     if (file.length == entry.lengthBefore && startsWith(entry.oldBytes)) return RestoreOutcome::AsBefore;

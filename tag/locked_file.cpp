@@ -32,6 +32,21 @@ int TransferAll(Transfer transfer, int fd, char* data, std::size_t count, off_t 
     return 0;
 }
 
+[[noreturn]] void FailNotRegular(const std::string& path, const struct stat& status) {
+    throw FileError(path, S_ISDIR(status.st_mode) ? EISDIR : EINVAL, "not a regular file");
+}
+
+// 0 or the error of the first lock that cannot be had. The open file description lock
+// covers the whole file however long it grows (l_start and l_len 0).
+int LockBothFamilies(int fd, Access access) {
+    const bool exclusive = access == Access::Write;
+    if (::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) return errno;
+    struct flock whole {};
+    whole.l_type = exclusive ? F_WRLCK : F_RDLCK;
+    whole.l_whence = SEEK_SET;
+    return ::fcntl(fd, F_OFD_SETLK, &whole) == 0 ? 0 : errno;
+}
+
 }  // namespace
 
 void Fail(const std::string& path, int error, std::string_view doing) {
@@ -51,21 +66,29 @@ FileDescriptor OpenExisting(const std::string& path, Access access) {
     return FileDescriptor(::open(path.c_str(), mode | kOpenFlags));
 }
 
-LockedFile Lock(const std::string& path, FileDescriptor fd, Access /*access*/) {
-    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
-        if (errno == EWOULDBLOCK) throw FileError(path, errno, "the file is in use by another program");
-        Fail(path, errno, "cannot lock");
+LockedFile Lock(const std::string& path, FileDescriptor fd, Access access) {
+    if (const int error = LockBothFamilies(fd.get(), access)) {
+        if (error == EWOULDBLOCK || error == EACCES)
+            throw FileError(path, EWOULDBLOCK, "the file is in use by another program");
+        Fail(path, error, "cannot lock");
     }
     struct stat status;
     if (::fstat(fd.get(), &status) != 0) Fail(path, errno, "cannot get its length");
-    if (!S_ISREG(status.st_mode)) {
-        const int error = S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
-        throw FileError(path, error, "not a regular file");
-    }
+    if (!S_ISREG(status.st_mode)) FailNotRegular(path, status);
     return {std::move(fd), status.st_size};
 }
 
+off_t CheckRegularFile(const std::string& path) {
+    // stat() takes the path up to its first NUL: a path with a NUL inside would name another file.
+    if (path.find('\0') != std::string::npos) Fail(path, EINVAL, "cannot open");
+    struct stat status;
+    if (::stat(path.c_str(), &status) != 0) Fail(path, errno, "cannot open");
+    if (!S_ISREG(status.st_mode)) FailNotRegular(path, status);
+    return status.st_size;
+}
+
 LockedFile OpenLocked(const std::string& path, Access access) {
+    CheckRegularFile(path);
     FileDescriptor fd = OpenExisting(path, access);
     if (!fd.valid()) Fail(path, errno, access == Access::Write ? "cannot open for writing" : "cannot open");
     return Lock(path, std::move(fd), access);
@@ -86,6 +109,17 @@ int WriteBlockAt(const LockedFile& file, const Id3v1Tag& block, off_t offset) {
     auto bytes = const_cast<char*>(reinterpret_cast<const char*>(&block));
     const int error = TransferAll(write, file.fd.get(), bytes, kBlockSize, offset);
     return error == kEndedEarly ? EIO : error;
+}
+
+int TruncateTo(const LockedFile& file, off_t length) {
+    while (::ftruncate(file.fd.get(), length) != 0) {
+        if (errno != EINTR) return errno;
+    }
+    return 0;
+}
+
+void CloseWritten(const std::string& path, LockedFile& file) {
+    if (const int error = file.fd.Close()) Fail(path, error, "cannot finish writing");
 }
 
 }  // namespace sonatag

@@ -31,12 +31,19 @@ struct LockedFile {
 // never blocking. Returns an invalid descriptor with errno set on failure.
 FileDescriptor OpenExisting(const std::string& path, Access access);
 
-// Locks fd for access and checks that it is a regular file; throws when another program
-// holds a lock that conflicts ("the file is in use by another program").
+// Checks that fd is a regular file and locks it in both lock families Linux has: flock and
+// an open file description lock, which conflicts with fcntl and lockf locks. Read takes
+// shared locks, which let other readers in; Write takes exclusive ones. Throws "the file is
+// in use by another program" when another program holds a lock that conflicts.
 LockedFile Lock(const std::string& path, FileDescriptor fd, Access access);
 
-// OpenExisting and Lock; "cannot open" when the open fails.
+// CheckRegularFile, OpenExisting and Lock; "cannot open" when the open fails.
 LockedFile OpenLocked(const std::string& path, Access access);
+
+// Throws "not a regular file" unless path names a regular file, before anything opens it:
+// opening a device can have effects of its own (a tape rewinds). Lock checks again, for a
+// path that changes in between. Returns the length seen now.
+off_t CheckRegularFile(const std::string& path);
 
 // The last kBlockSize bytes; the file must be at least that long.
 Id3v1Tag ReadLastBlock(const std::string& path, const LockedFile& file);
@@ -44,6 +51,13 @@ Id3v1Tag ReadLastBlock(const std::string& path, const LockedFile& file);
 // Writes all of block at offset, retrying interrupted and partial writes. Returns 0 or the
 // error; a write that stops short without one counts as EIO.
 int WriteBlockAt(const LockedFile& file, const Id3v1Tag& block, off_t offset);
+
+// ftruncate, retried when interrupted. Returns 0 or the error.
+int TruncateTo(const LockedFile& file, off_t length);
+
+// Closes a file that was written; a failure there (a delayed write error of a network or
+// FUSE file system) is a failed write: throws "cannot finish writing".
+void CloseWritten(const std::string& path, LockedFile& file);
 
 }  // namespace sonatag
 

@@ -1,31 +1,26 @@
 #include "tag/tag_file.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
 
+#include "tag/field_rules.h"
 #include "tag/locked_file.h"
 #include "tag/tag_write.h"
 
 namespace sonatag {
 namespace {
 
-// Year, comment and genre: an existing block keeps them when its texts are rewritten.
-constexpr std::size_t kTailOffset = offsetof(Id3v1Tag, year);
-
-// A file that cannot be opened for writing may still be too short to hold a block; that is
-// an outcome, not an error.
-bool IsTooShortForReading(const std::string& path) {
-    const FileDescriptor fd = OpenExisting(path, Access::Read);
-    struct stat status;
-    return fd.valid() && ::fstat(fd.get(), &status) == 0 && S_ISREG(status.st_mode) && status.st_size < kBlockSize;
-}
-
-std::string Pick(const std::optional<std::string>& given, const std::string& present) {
-    return given ? *given : present;
+// After a failed write: the old block over a half-written one, or the length before a
+// half-done append. Throws the write's error, and the restore's too when that failed.
+[[noreturn]] void FailWrite(const std::string& path, const LockedFile& file, int writeError,
+                            const std::optional<Id3v1Tag>& old) {
+    const off_t blockStart = old ? file.length - kBlockSize : file.length;
+    const int restoreError = old ? WriteBlockAt(file, *old, blockStart) : TruncateTo(file, blockStart);
+    if (restoreError == 0) Fail(path, writeError, "cannot write");
+    throw FileError(path, writeError,
+                    std::string("cannot write: ") + std::strerror(writeError) +
+                        "; could not restore the file: " + std::strerror(restoreError));
 }
 
 // The path for a message: a NUL inside it would end the message there.
@@ -38,11 +33,11 @@ std::string Printable(std::string path) {
 }  // namespace
 
 std::optional<LockedFile> OpenForWriting(const std::string& path) {
+    const off_t length = CheckRegularFile(path);
     FileDescriptor fd = OpenExisting(path, Access::Write);
     if (!fd.valid()) {
-        const int error = errno;
-        if (IsTooShortForReading(path)) return std::nullopt;
-        Fail(path, error, "cannot open for writing");
+        if (length < kBlockSize) return std::nullopt;
+        Fail(path, errno, "cannot open for writing");
     }
     return Lock(path, std::move(fd), Access::Write);
 }
@@ -65,38 +60,33 @@ WriteOutcome WriteTagFields(const std::string& path, std::string_view title, std
 }
 
 WriteOutcome UpdateTagFields(const std::string& path, const TagUpdate& update) {
-    const std::optional<LockedFile> writable = OpenForWriting(path);
+    std::optional<LockedFile> writable = OpenForWriting(path);
     if (!writable || writable->length < kBlockSize) return WriteOutcome::TooShort;
-    const LockedFile& file = *writable;
+    LockedFile& file = *writable;
 
     // The choice between overwriting and appending is made here, under the lock that the
     // write holds, so a file that changed since an earlier look is never damaged.
     const Id3v1Tag old = ReadLastBlock(path, file);
     WriteTagBlock(path, file, old, UpdatedBlock(old, update));
+    CloseWritten(path, file);
     return WriteOutcome::Written;
 }
 
+// The old block with the fields given replaced, so that every other byte stays exactly as it
+// was (a field is never decoded and encoded again); a new block where the file has none.
 Id3v1Tag UpdatedBlock(const Id3v1Tag& old, const TagUpdate& update) {
-    const bool hasBlock = HasTagIdentifier(old);
-    const TagFields present = hasBlock ? ParseTagBlock(old).fields : TagFields{};
-    Id3v1Tag block = BuildTagBlock(Pick(update.title, present.title), Pick(update.artist, present.artist),
-                                   Pick(update.album, present.album));
-    if (hasBlock)
-        std::memcpy(reinterpret_cast<char*>(&block) + kTailOffset, reinterpret_cast<const char*>(&old) + kTailOffset,
-                    kBlockSize - kTailOffset);
+    Id3v1Tag block = HasTagIdentifier(old) ? old : BuildTagBlock({}, {}, {});
+    if (update.title) CopyFieldBytes(block.title, *update.title, kFieldSize);
+    if (update.artist) CopyFieldBytes(block.artist, *update.artist, kFieldSize);
+    if (update.album) CopyFieldBytes(block.album, *update.album, kFieldSize);
     return block;
 }
 
 void WriteTagBlock(const std::string& path, const LockedFile& file, const Id3v1Tag& old, const Id3v1Tag& block) {
-    if (HasTagIdentifier(old)) {
-        if (const int error = WriteBlockAt(file, block, file.length - kBlockSize)) {
-            WriteBlockAt(file, old, file.length - kBlockSize);
-            Fail(path, error, "cannot write");
-        }
-    } else if (const int error = WriteBlockAt(file, block, file.length)) {
-        (void)::ftruncate(file.fd.get(), file.length);
-        Fail(path, error, "cannot write");
-    }
+    const bool hasBlock = HasTagIdentifier(old);
+    const off_t blockStart = hasBlock ? file.length - kBlockSize : file.length;
+    if (const int error = WriteBlockAt(file, block, blockStart))
+        FailWrite(path, file, error, hasBlock ? std::optional(old) : std::nullopt);
 }
 
 }  // namespace sonatag

@@ -64,7 +64,7 @@ TEST_F(ShowTest, JsonStaysValidForControlCharactersBadBytesAndANameThatIsNotUtf8
     EXPECT_EQ(result.exitCode, 0) << result.err;
     const std::string shownPath = dir.file("bad\xEF\xBF\xBD\\u0001name\xEF\xBF\xBD\xEF\xBF\xBD.mp3");
     EXPECT_EQ(result.out, "{\"path\": \"" + shownPath +
-                              "\", \"status\": \"found\", \"title\": \"q\\\"b\\\\s\\u0001\\u001f\x7f\", "
+                              "\", \"status\": \"found\", \"title\": \"q\\\"b\\\\s\\u0001\\u001f\\u007f\", "
                               "\"artist\": \"\xEF\xBF\xBDok\", \"album\": \"x\\n\\r\\t\"}\n");
 }
 
