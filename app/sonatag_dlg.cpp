@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 
 #include "app/about_dlg.h"
 #include "platform/cp936_limit_validator.h"
@@ -13,6 +14,9 @@
 #include "res/images.h"
 #include "res/resource.h"
 #include "tag/id3v1_tag.h"
+#include "ui/tag_text.h"
+#include "ui/undo_journal.h"
+#include "ui/work_progress.h"
 
 namespace {
 
@@ -32,13 +36,20 @@ constexpr MessageMapEntry<CSonatagDlg> kMessageMap[] = {
     OnClicked(IDC_PLAY, &CSonatagDlg::OnPlay),
     OnClicked(ID_LIST_PLAY_CURRENT, &CSonatagDlg::OnListPlayCurrent),
     OnNotify(LBN_DBLCLK, IDC_FILE_LIST, &CSonatagDlg::OnDblclkFileList),
+    OnClicked(ID_LIST_UNDO, &CSonatagDlg::OnUndo),
 };
 
 }  // namespace
 
-CSonatagDlg::CSonatagDlg(QWidget* pParent) : CDialog(kMainDialog, pParent) {
+CSonatagDlg::CSonatagDlg(QWidget* pParent)
+    : CDialog(kMainDialog, pParent),
+      journalPath_(sonatag::ui::DefaultJournalPath()),
+      progressDelay_(sonatag::ui::WorkProgress::kShowAfter) {
     SetMessageMap<CSonatagDlg>(this, kMessageMap);
     m_hIcon = LoadIconResource(IDR_MAINFRAME);
+    // An edit with the focus takes Ctrl+Z for its own typing first.
+    auto* undo = new QShortcut(QKeySequence::Undo, this);
+    connect(undo, &QShortcut::activated, this, [this] { OnCmdMsg(ID_LIST_UNDO, BN_CLICKED); });
 }
 
 void CSonatagDlg::DoDataExchange(CDataExchange* pDX) {
@@ -70,6 +81,7 @@ bool CSonatagDlg::OnInitDialog() {
         control->setEnabled(false);
 
     for (QLineEdit* edit : {m_editTitle, m_editArtist, m_editAlbum}) SetLimitText(edit, sonatag::kFieldSize);
+    m_listFiles->SetItemToolTip([this](int row) { return sonatag::ui::TagToolTip(m_listFiles->item(row)->text()); });
 
     const QPixmap aboutFace = LoadBitmapResource(IDB_ABOUT);
     m_btnAbout->setIcon(aboutFace);

@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QString>
 #include <QStringList>
+#include <chrono>
 
 #include "platform/dialog.h"
 
@@ -37,6 +38,7 @@ public:
     void OnSelchangeFileList();  // tag panel: ui/tag_panel.cpp
     void OnUseFileName();
     void OnModify();
+    void OnUndo();  // ui/undo_command.cpp
     void OnPlay();  // player/play_command.cpp
     void OnListPlayCurrent();
     void OnDblclkFileList();
@@ -45,6 +47,12 @@ public:
     // Lets the user choose MP3 files; their full paths in the order chosen, or none when the
     // user cancelled.
     virtual QStringList ChooseFiles();
+
+    // Where Modify keeps its journal for Undo.
+    const QString& journalPath() const { return journalPath_; }
+    void SetJournalPath(const QString& path) { journalPath_ = path; }
+    // How long Modify, Undo and Add run before they show their progress.
+    void SetProgressDelay(std::chrono::milliseconds delay) { progressDelay_ = delay; }
 
     QIcon m_hIcon;
     QString m_strTitle;
@@ -67,4 +75,8 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     bool OnInitDialog() override;
+
+private:
+    QString journalPath_;
+    std::chrono::milliseconds progressDelay_;
 };

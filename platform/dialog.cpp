@@ -133,11 +133,19 @@ int CDialog::MessageBox(const QString& text, const QString& caption, unsigned in
 
 int CDialog::TrackPopupMenu(const MenuTemplate& menu, QPoint point) {
     const std::unique_ptr<QMenu> popup = CreatePopupMenu(menu, this);
+    for (QAction* action : popup->actions()) action->setEnabled(IsMenuItemEnabled(action->data().toInt()));
     const QAction* chosen = popup->exec(point);
     if (chosen == nullptr) return 0;
     const int id = chosen->data().toInt();
     OnCmdMsg(id, BN_CLICKED);
     return id;
+}
+
+void CDialog::EnableMenuItem(int id, bool enable) {
+    if (enable)
+        disabledMenuItems_.remove(id);
+    else
+        disabledMenuItems_.insert(id);
 }
 
 bool CDialog::OnCmdMsg(int id, int code) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QSet>
 #include <QString>
 #include <functional>
 #include <span>
@@ -46,6 +47,10 @@ public:
     // command of this dialog. Returns the id chosen or 0.
     virtual int TrackPopupMenu(const MenuTemplate& menu, QPoint point);
 
+    // Menu commands that TrackPopupMenu shows greyed out; all are enabled at first.
+    void EnableMenuItem(int id, bool enable);
+    bool IsMenuItemEnabled(int id) const { return !disabledMenuItems_.contains(id); }
+
     // Runs the handler that the message map enters for code from id, in the guard.
     // Returns false when the map has none.
     bool OnCmdMsg(int id, int code);
@@ -86,6 +91,7 @@ private:
     DialogBaseUnits baseUnits_;
     std::vector<Control> controls_;
     std::vector<Route> routes_;
+    QSet<int> disabledMenuItems_;
     bool initialized_ = false;
 };
 

@@ -1,6 +1,9 @@
 #include "platform/list_box.h"
 
+#include <QHelpEvent>
 #include <QMouseEvent>
+#include <QTextDocument>
+#include <QToolTip>
 
 namespace {
 
@@ -48,6 +51,20 @@ void CListBox::mouseReleaseEvent(QMouseEvent* event) {
 void CListBox::mouseDoubleClickEvent(QMouseEvent* event) {
     if (IsOtherButton(event)) return;
     QListWidget::mouseDoubleClickEvent(event);
+}
+
+bool CListBox::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip || !itemToolTip_) return QListWidget::viewportEvent(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QModelIndex index = indexAt(help->pos());
+    if (!index.isValid()) {
+        QToolTip::hideText();
+        return true;
+    }
+    // A tooltip takes anything that looks like markup as markup.
+    const QString text = Qt::convertFromPlainText(itemToolTip_(index.row()), Qt::WhiteSpaceNoWrap);
+    QToolTip::showText(help->globalPos(), text, viewport(), visualRect(index));
+    return true;
 }
 
 void CListBox::keyPressEvent(QKeyEvent* event) {

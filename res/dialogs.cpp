@@ -50,6 +50,7 @@ constexpr MenuItemTemplate kListMenuItems[] = {
     {"ID_LIST_REMOVE_CURRENT", ID_LIST_REMOVE_CURRENT, "移除当前文件"},
     {"ID_LIST_SELECT_ALL",     ID_LIST_SELECT_ALL,     "选中全部文件"},
     {"ID_LIST_PLAY_CURRENT",   ID_LIST_PLAY_CURRENT,   "播放当前音乐"},
+    {"ID_LIST_UNDO",           ID_LIST_UNDO,           "撤销上次修改"},
 };
 
 // clang-format on

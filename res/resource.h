@@ -31,3 +31,4 @@ inline constexpr int IDC_PLAY = 1024;
 inline constexpr int ID_LIST_REMOVE_CURRENT = 32776;
 inline constexpr int ID_LIST_SELECT_ALL = 32778;
 inline constexpr int ID_LIST_PLAY_CURRENT = 32780;
+inline constexpr int ID_LIST_UNDO = 32782;

@@ -11,6 +11,8 @@
 #include "res/resource.h"
 #include "ui/list_selection.h"
 #include "ui/tag_text.h"
+#include "ui/undo_journal.h"
+#include "ui/work_progress.h"
 
 using sonatag::ui::DeleteRows;
 using sonatag::ui::SelectedRows;
@@ -28,22 +30,25 @@ QSet<QString> ItemTexts(const CListBox& list) {
 }
 
 // Appends the paths that are not in the list yet at its end, in the order given, and tells
-// of each one that is. Every box finds the paths before it in the list already.
-void AppendNewPaths(CSonatagDlg& dlg, const QStringList& paths) {
+// of each one that is. Every box finds the paths before it in the list already. A cancel
+// keeps the paths taken so far.
+void AppendNewPaths(CSonatagDlg& dlg, const QStringList& paths, sonatag::ui::WorkProgress& progress) {
     CListBox& list = *dlg.m_listFiles;
     QSet<QString> listed = ItemTexts(list);
     QStringList pending;
-    for (const QString& path : paths) {
+    for (qsizetype at = 0; at < paths.size(); ++at) {
+        const QString& path = paths[at];
         if (listed.contains(path)) {
             list.addItems(pending);
             pending.clear();
             dlg.MessageBox(QStringLiteral("文件 \"%1\" 已存在于列表中！").arg(path), QStringLiteral("错误"), kError);
-            continue;
+        } else {
+            // Kept as chosen: a Linux file name may end in white space, and trimming it would
+            // make the item name another file.
+            listed.insert(path);
+            pending.append(path);
         }
-        // Kept as chosen: a Linux file name may end in white space, and trimming it would
-        // make the item name another file.
-        listed.insert(path);
-        pending.append(path);
+        if (!progress.Step(static_cast<int>(at + 1))) break;
     }
     list.addItems(pending);
 }
@@ -81,7 +86,9 @@ void CSonatagDlg::OnAdd() {
     const QStringList chosen = ChooseFiles();
     if (!chosen.isEmpty()) {
         UpdateData(false);
-        AppendNewPaths(*this, chosen);
+        sonatag::ui::WorkProgress progress(this, QStringLiteral("添加文件"), static_cast<int>(chosen.size()),
+                                           progressDelay_);
+        AppendNewPaths(*this, chosen, progress);
     }
     ShowFileCount(*this);
 }
@@ -122,5 +129,7 @@ void CSonatagDlg::OnListSelectAll() {
 // comes with (-1, -1) and so shows nothing.
 void CSonatagDlg::OnContextMenu(QWidget*, QPoint point) {
     const QRect listFrame(m_listFiles->mapToGlobal(QPoint(0, 0)), m_listFiles->size());
-    if (StrictlyInside(listFrame, point)) TrackPopupMenu(kListMenu, point);
+    if (!StrictlyInside(listFrame, point)) return;
+    EnableMenuItem(ID_LIST_UNDO, sonatag::ui::HasSomethingToUndo(journalPath_));
+    TrackPopupMenu(kListMenu, point);
 }

@@ -3,28 +3,31 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
-#include <algorithm>
 #include <array>
+#include <optional>
+#include <ranges>
 
 #include "app/sonatag_dlg.h"
 #include "platform/list_box.h"
 #include "player/ocx1.h"
 #include "res/resource.h"
-#include "tag/tag_file.h"
+#include "tag/tag_batch.h"
 #include "ui/list_selection.h"
+#include "ui/name_list.h"
 #include "ui/tag_text.h"
+#include "ui/undo_journal.h"
+#include "ui/work_progress.h"
 
 using sonatag::ui::CaretPath;
 using sonatag::ui::FileName;
 using sonatag::ui::FileSystemPath;
 using sonatag::ui::FromTagText;
+using sonatag::ui::NameList;
 using sonatag::ui::SelectedRows;
 using sonatag::ui::ToTagText;
 using sonatag::ui::TrimWhiteSpace;
 
 namespace {
-
-constexpr int kMaxNamesShown = 10;
 
 // The check box and the three edits, in the order they are enabled.
 std::array<QWidget*, 4> PanelControls(CSonatagDlg& dlg) {
@@ -64,15 +67,44 @@ void ApplyTitleRule(CSonatagDlg& dlg, const QString& path, const QString& title)
     dlg.m_editTitle->setEnabled(!useFileName);
 }
 
-QString PassedOverMessage(int written, const QStringList& tooShort) {
-    QString text = QStringLiteral("已修改 %1 个文件的信息。\n以下 %2 个文件不足 128 字节，放不下 ID3 信息，未作修改：")
-                       .arg(written)
-                       .arg(tooShort.size());
-    for (const QString& path : tooShort.first(std::min<qsizetype>(tooShort.size(), kMaxNamesShown)))
-        text += u'\n' + path;
-    if (tooShort.size() > kMaxNamesShown)
-        text += QStringLiteral("\n……另有 %1 个文件同样未作修改。").arg(tooShort.size() - kMaxNamesShown);
-    return text;
+// Each path with the panel's texts; with the check box ticked the title edit takes each file's
+// name in turn, as if typed.
+std::vector<sonatag::BatchFile> FilesToModify(CSonatagDlg& dlg, const QStringList& paths) {
+    std::vector<sonatag::BatchFile> files;
+    files.reserve(static_cast<std::size_t>(paths.size()));
+    for (const QString& path : paths) {
+        if (dlg.m_bUseFileName != 0) dlg.m_editTitle->setText(FileName(path, 1));
+        dlg.UpdateData(true);
+        dlg.m_strTitle = TrimWhiteSpace(dlg.m_strTitle);
+        dlg.m_strArtist = TrimWhiteSpace(dlg.m_strArtist);
+        dlg.m_strAlbum = TrimWhiteSpace(dlg.m_strAlbum);
+        files.push_back(
+            {FileSystemPath(path), {ToTagText(dlg.m_strTitle), ToTagText(dlg.m_strArtist), ToTagText(dlg.m_strAlbum)}});
+    }
+    return files;
+}
+
+// The title edit and m_strTitle as Modify leaves them when it stops at path.
+void ShowTitleOf(CSonatagDlg& dlg, const QString& path) {
+    dlg.m_editTitle->setText(FileName(path, 1));
+    dlg.m_strTitle = TrimWhiteSpace(dlg.m_editTitle->text());
+}
+
+// The closing box of a Modify that wrote every file it reached; files too short to hold a block
+// were passed over, and saying only "success" would hide it.
+void ShowModifyDone(CSonatagDlg& dlg, int written, const QStringList& tooShort, bool cancelled) {
+    if (tooShort.isEmpty() && !cancelled) {
+        dlg.MessageBox(QStringLiteral("文件信息修改成功！"), QStringLiteral("恭喜"),
+                       MB_OK | MB_ICONINFORMATION | MB_TOPMOST);
+        return;
+    }
+    QString text = cancelled ? QStringLiteral("修改已取消，已修改 %1 个文件的信息。").arg(written)
+                             : QStringLiteral("已修改 %1 个文件的信息。").arg(written);
+    if (!tooShort.isEmpty()) {
+        text += QStringLiteral("\n以下 %1 个文件不足 128 字节，放不下 ID3 信息，未作修改：").arg(tooShort.size());
+        text += NameList(tooShort, QStringLiteral("……另有 %1 个文件同样未作修改。"));
+    }
+    dlg.MessageBox(text, QStringLiteral("修改信息"), MB_OK | MB_ICONEXCLAMATION | MB_TOPMOST);
 }
 
 }  // namespace
@@ -106,30 +138,33 @@ void CSonatagDlg::OnModify() {
     const QString question = QStringLiteral("此操作将覆盖所选文件的ID3信息，继续吗？");
     if (MessageBox(question, QStringLiteral("修改信息"), MB_YESNO | MB_ICONEXCLAMATION | MB_TOPMOST) != IDYES) return;
 
-    const std::vector<int> rows = SelectedRows(*m_listFiles);
+    QStringList paths;
+    for (const int row : std::views::reverse(SelectedRows(*m_listFiles))) paths.append(m_listFiles->item(row)->text());
+    const std::vector<sonatag::BatchFile> files = FilesToModify(*this, paths);
+
+    sonatag::JournalWriter journal = sonatag::ui::NewJournal(journalPath_);
+    sonatag::ui::WorkProgress progress(this, QStringLiteral("修改信息"), static_cast<int>(files.size()),
+                                       progressDelay_);
     int written = 0;
     QStringList tooShort;
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-        const QString path = m_listFiles->item(*row)->text();
-        if (m_bUseFileName != 0) m_editTitle->setText(FileName(path, 1));
-        UpdateData(true);
-        m_strTitle = TrimWhiteSpace(m_strTitle);
-        m_strArtist = TrimWhiteSpace(m_strArtist);
-        m_strAlbum = TrimWhiteSpace(m_strAlbum);
-        const sonatag::WriteOutcome outcome = sonatag::WriteTagFields(FileSystemPath(path), ToTagText(m_strTitle),
-                                                                      ToTagText(m_strArtist), ToTagText(m_strAlbum));
-        if (outcome == sonatag::WriteOutcome::Written)
+    std::optional<sonatag::FileError> failure;
+    bool cancelled = false;
+    std::size_t reached = 0;
+    sonatag::WriteTagBatch(files, &journal, [&](const sonatag::BatchFileResult& result) {
+        reached = result.index;
+        if (result.error != nullptr) {
+            failure = *result.error;
+            return false;
+        }
+        if (result.outcome == sonatag::WriteOutcome::Written)
             ++written;
         else
-            tooShort.prepend(path);  // named in the list's order
-    }
-
-    if (tooShort.isEmpty()) {
-        MessageBox(QStringLiteral("文件信息修改成功！"), QStringLiteral("恭喜"),
-                   MB_OK | MB_ICONINFORMATION | MB_TOPMOST);
-    } else {
-        // Files too short to hold a block were passed over: saying only "success" would hide it.
-        const QString passedOver = PassedOverMessage(written, tooShort);
-        MessageBox(passedOver, QStringLiteral("修改信息"), MB_OK | MB_ICONEXCLAMATION | MB_TOPMOST);
-    }
+            tooShort.prepend(paths[static_cast<qsizetype>(result.index)]);  // named in the list's order
+        cancelled = !progress.Step(static_cast<int>(result.index) + 1);
+        return !cancelled;
+    });
+    // The edit ends on the file Modify stopped at, as if typed.
+    if (m_bUseFileName != 0 && reached + 1 < files.size()) ShowTitleOf(*this, paths[static_cast<qsizetype>(reached)]);
+    if (failure) throw *failure;
+    ShowModifyDone(*this, written, tooShort, cancelled);
 }

@@ -24,4 +24,8 @@ QString FileName(const QString& path, int nMode);
 // end; other spaces, such as the ideographic space U+3000, stay.
 QString TrimWhiteSpace(const QString& text);
 
+// The file's title, artist and album on three lines, "无" in each where it has no tag, or why
+// it cannot be read.
+QString TagToolTip(const QString& path);
+
 }  // namespace sonatag::ui

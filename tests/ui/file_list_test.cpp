@@ -179,9 +179,9 @@ TEST_F(FileListTest, ARightClickOnTheListAsksForTheMenuAndKeepsTheSelection) {
     EXPECT_EQ(dlg.m_listFiles->currentRow(), 1);
 }
 
-TEST_F(FileListTest, TheMenuOffersItsThreeCommandsAndRunsTheChosenOne) {
+TEST_F(FileListTest, TheMenuOffersItsCommandsAndRunsTheChosenOne) {
     ClickItem(3);
-    EXPECT_EQ(RunFromMenu(2), QStringList({"移除当前文件", "选中全部文件", "播放当前音乐"}));
+    EXPECT_EQ(RunFromMenu(2), QStringList({"移除当前文件", "选中全部文件", "播放当前音乐", "撤销上次修改"}));
     EXPECT_EQ(Selected(), std::vector<int>({0, 1, 2, 3, 4}));
 
     RunFromMenu(1);

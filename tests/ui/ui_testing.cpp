@@ -41,6 +41,7 @@ HeldLock::~HeldLock() {
 }
 
 UiTest::UiTest() {
+    dlg.SetJournalPath(QString::fromStdString(dir.file("state/journal")));
     dlg.show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(&dlg));
 }

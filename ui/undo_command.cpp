@@ -1,0 +1,96 @@
+// Undo of the last Modify from its journal, and the list's tooltip that shows a file's tag.
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <algorithm>
+
+#include "app/sonatag_dlg.h"
+#include "res/resource.h"
+#include "tag/tag_batch.h"
+#include "ui/name_list.h"
+#include "ui/tag_text.h"
+#include "ui/undo_journal.h"
+#include "ui/work_progress.h"
+
+namespace sonatag::ui {
+
+QString DefaultJournalPath() {
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    if (!QDir::isAbsolutePath(state))
+        state = QStandardPaths::writableLocation(QStandardPaths::HomeLocation) + QStringLiteral("/.local/state");
+    return state + QStringLiteral("/sonatag/journal");
+}
+
+bool HasSomethingToUndo(const QString& journalPath) {
+    if (!QFile::exists(journalPath)) return false;
+    try {
+        const std::vector<JournalEntry> entries = ReadJournal(FileSystemPath(journalPath));
+        return std::any_of(entries.begin(), entries.end(), MayNeedRestore);
+    } catch (const FileError&) {
+        return true;  // Undo says what is wrong with it
+    }
+}
+
+JournalWriter NewJournal(const QString& journalPath) {
+    QDir().mkpath(QFileInfo(journalPath).path());
+    return JournalWriter(FileSystemPath(journalPath));
+}
+
+}  // namespace sonatag::ui
+
+namespace {
+
+using sonatag::JournalEntry;
+using sonatag::RestoreOutcome;
+
+constexpr unsigned int kQuestion = MB_YESNO | MB_ICONEXCLAMATION | MB_TOPMOST;
+
+QString DisplayPath(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+QString UndoneMessage(int restored, const QStringList& leftAlone, bool cancelled) {
+    QString text = cancelled ? QStringLiteral("撤销已取消，已恢复 %1 个文件的ID3信息。").arg(restored)
+                             : QStringLiteral("已恢复 %1 个文件的ID3信息。").arg(restored);
+    if (leftAlone.isEmpty()) return text;
+    text += QStringLiteral("\n以下 %1 个文件在修改后已有变动或无法打开，未作恢复：").arg(leftAlone.size());
+    return text + sonatag::ui::NameList(leftAlone, QStringLiteral("……另有 %1 个文件同样未作恢复。"));
+}
+
+}  // namespace
+
+void CSonatagDlg::OnUndo() {
+    if (!QFile::exists(journalPath_)) return;
+    const std::vector<JournalEntry> entries = sonatag::ReadJournal(sonatag::ui::FileSystemPath(journalPath_));
+    const int count = static_cast<int>(std::count_if(entries.begin(), entries.end(), sonatag::MayNeedRestore));
+    if (count == 0) return;
+    const QString question = QStringLiteral("此操作将恢复上次修改的 %1 个文件的ID3信息，继续吗？").arg(count);
+    if (MessageBox(question, QStringLiteral("撤销修改"), kQuestion) != IDYES) return;
+
+    sonatag::ui::WorkProgress progress(this, QStringLiteral("撤销修改"), count, progressDelay_);
+    int done = 0;
+    int restored = 0;
+    QStringList leftAlone;
+    bool cancelled = false;
+    // The last write first, which is the top of the list: a file written twice goes back
+    // through both.
+    for (auto entry = entries.rbegin(); entry != entries.rend() && !cancelled; ++entry) {
+        if (!sonatag::MayNeedRestore(*entry)) continue;
+        try {
+            const RestoreOutcome outcome = sonatag::RestoreEntry(*entry);
+            if (outcome == RestoreOutcome::Restored) ++restored;
+            if (outcome == RestoreOutcome::Changed) leftAlone.append(DisplayPath(entry->path));
+        } catch (const sonatag::FileError&) {
+            leftAlone.append(DisplayPath(entry->path));
+        }
+        cancelled = !progress.Step(++done);
+    }
+    // What a cancelled undo did not reach can still be undone; the files it restored are
+    // passed over next time, as they are as before.
+    if (!cancelled) QFile::remove(journalPath_);
+
+    const unsigned int icon = leftAlone.isEmpty() && !cancelled ? MB_ICONINFORMATION : MB_ICONEXCLAMATION;
+    MessageBox(UndoneMessage(restored, leftAlone, cancelled), QStringLiteral("撤销修改"), MB_OK | icon | MB_TOPMOST);
+}

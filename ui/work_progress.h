@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QString>
+#include <chrono>
+#include <memory>
+
+class QProgressDialog;
+class QWidget;
+
+namespace sonatag::ui {
+
+// Progress of a long command, counted in files. Nothing shows until the work has run for
+// showAfter; then a window-modal progress dialog shows the count done and the total with a
+// cancel button, and the window keeps painting between files.
+class WorkProgress {
+public:
+    static constexpr std::chrono::milliseconds kShowAfter{500};
+
+    WorkProgress(QWidget* parent, QString caption, int total, std::chrono::milliseconds showAfter = kShowAfter);
+    ~WorkProgress();
+    WorkProgress(const WorkProgress&) = delete;
+    WorkProgress& operator=(const WorkProgress&) = delete;
+
+    // After each file; false once the user has cancelled.
+    bool Step(int done);
+
+private:
+    void Show();
+
+    QWidget* parent_;
+    QString caption_;
+    int total_;
+    std::chrono::milliseconds showAfter_;
+    QElapsedTimer clock_;
+    qint64 lastUpdate_ = 0;
+    std::unique_ptr<QProgressDialog> dialog_;
+};
+
+}  // namespace sonatag::ui
