@@ -56,11 +56,10 @@ bool FitsInPlace(const HeadPlan& plan, std::size_t framesSize) {
     return !plan.oldTag.empty() && kId3v2HeaderSize + framesSize <= plan.oldTag.size();
 }
 
-void ComposeNewTag(HeadPlan& plan, const Id3v2Tag& tag) {
-    const std::string frames = tag.RenderFrames();
+void ComposeNewTag(HeadPlan& plan, int version, const std::string& frames) {
     const std::size_t size =
         FitsInPlace(plan, frames.size()) ? plan.oldTag.size() : kId3v2HeaderSize + frames.size() + kId3v2Padding;
-    plan.newTag = ComposeId3v2Tag(tag.version(), frames, size);
+    plan.newTag = ComposeId3v2Tag(version, frames, size);
 }
 
 // The ID3v1 block is written after the head; when either write fails, both are put back.
@@ -254,7 +253,8 @@ BothTags ReadBothTags(const std::string& path) {
         file.length < kBlockSize ? TagReadResult{ReadOutcome::TooShort, {}} : ParseTagBlock(ReadLastBlock(path, file));
     try {
         const std::string tag = ReadHeadTag(path, file);
-        if (!tag.empty()) both.id3v2 = Id3v2Tag(tag).Fields();
+        if (!tag.empty()) both.id3v2 = ReadPlainFields(tag);
+        if (!tag.empty() && !both.id3v2) both.id3v2 = Id3v2Tag(tag).Fields();
     } catch (const Id3v2Error& error) {
         both.id3v2Problem = error.what();
     }
@@ -270,18 +270,50 @@ MirrorOutcome UpdateTagsWithMirror(const std::string& path, const TagUpdate& upd
     plan.newBlock = UpdatedBlock(plan.oldBlock, update);
     try {
         plan.oldTag = ReadHeadTag(path, file);
-        Id3v2Tag tag = ParseHeadTag(plan.oldTag);
-        const Id3v2Fields frames = tag.Fields();
         const TagFields id3v1 = ParseTagBlock(*plan.newBlock).fields;
-        tag.SetTexts({Pick(mirror.title, frames.title, id3v1.title), Pick(mirror.artist, frames.artist, id3v1.artist),
-                      Pick(mirror.album, frames.album, id3v1.album)});
-        ComposeNewTag(plan, tag);
+        auto texts = [&](const Id3v2Fields& frames) {
+            return MirrorTexts{Pick(mirror.title, frames.title, id3v1.title),
+                               Pick(mirror.artist, frames.artist, id3v1.artist),
+                               Pick(mirror.album, frames.album, id3v1.album)};
+        };
+        // A plain tag keeps its other frames untouched; any other is read and written in full.
+        if (const std::optional<Id3v2Fields> plain = ReadPlainFields(plan.oldTag)) {
+            ComposeNewTag(plan, plain->version, *PlainFramesWithTexts(plan.oldTag, texts(*plain)));
+        } else {
+            Id3v2Tag tag = ParseHeadTag(plan.oldTag);
+            tag.SetTexts(texts(tag.Fields()));
+            ComposeNewTag(plan, tag.version(), tag.RenderFrames());
+        }
     } catch (const Id3v2Error& error) {
         FailOnTag(path, error);
     }
     const HeadWrite written = WriteHead(path, file, plan, journal);
     CloseWritten(path, file);
     return {WriteOutcome::Written, written};
+}
+
+MirrorTexts MirrorOf(const TagUpdate& update) {
+    auto utf8 = [](const std::optional<std::string>& cp936) -> std::optional<std::string> {
+        if (!cp936) return std::nullopt;
+        return Cp936ToUtf8(*cp936);
+    };
+    return {utf8(update.title), utf8(update.artist), utf8(update.album)};
+}
+
+void WriteMirrorBatch(std::span<const BatchFile> files, JournalWriter* journal, const BatchCallback& onFile) {
+    for (std::size_t at = 0; at < files.size(); ++at) {
+        BatchFileResult result{at};
+        std::optional<FileError> error;
+        try {
+            result.outcome =
+                UpdateTagsWithMirror(files[at].path, files[at].update, MirrorOf(files[at].update), journal).id3v1;
+        } catch (const FileError& caught) {
+            error = caught;
+            result.error = &*error;
+        }
+        if (!onFile(result)) break;
+    }
+    if (journal != nullptr) journal->Sync();
 }
 
 RepairOutcome RepairId3v2(const std::string& path, bool dryRun, JournalWriter* journal) {
@@ -295,7 +327,7 @@ RepairOutcome RepairId3v2(const std::string& path, bool dryRun, JournalWriter* j
         outcome.repairs = tag.MislabelledFrames();
         if (dryRun || outcome.repairs.empty()) return outcome;
         tag.RepairMislabelledFrames();
-        ComposeNewTag(plan, tag);
+        ComposeNewTag(plan, tag.version(), tag.RenderFrames());
     } catch (const Id3v2Error& error) {
         FailOnTag(path, error);
     }

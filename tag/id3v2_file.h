@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,13 @@ BothTags ReadBothTags(const std::string& path);
 // the file changes; undone last entry first, they put the file back byte for byte.
 MirrorOutcome UpdateTagsWithMirror(const std::string& path, const TagUpdate& update, const MirrorTexts& mirror,
                                    JournalWriter* journal = nullptr);
+
+// The texts of update, code page 936, as UTF-8 for the ID3v2 tag.
+MirrorTexts MirrorOf(const TagUpdate& update);
+
+// UpdateTagsWithMirror for each file in order, each with the texts of its update, reported as
+// WriteTagBatch reports; each file's entries are synced to the journal before it changes.
+void WriteMirrorBatch(std::span<const BatchFile> files, JournalWriter* journal, const BatchCallback& onFile);
 
 // Rewrites the ISO-8859-1 text frames that hold GBK as UTF-16, the same way. Writes nothing
 // when dryRun is set or there is nothing to repair.

@@ -1,6 +1,7 @@
 #include "tag/id3v2_tag.h"
 
 #include <taglib/id3v2frame.h>
+#include <taglib/id3v2framefactory.h>
 #include <taglib/id3v2header.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/tbytevectorstream.h>
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <set>
 
 #include "tag/cp936.h"
@@ -59,25 +61,11 @@ std::size_t SynchsafeSize(std::string_view bytes) {
     return size;
 }
 
-}  // namespace
-
-struct Id3v2Tag::Impl {
-    explicit Impl(std::string_view bytes)
-        : stream(ByteVector(bytes.data(), static_cast<unsigned>(bytes.size()))), file(&stream), tag(&file, 0) {}
-    Impl() : stream(ByteVector()), file(&stream) { tag.header()->setMajorVersion(3); }
-
-    TagLib::ByteVectorStream stream;
-    BytesFile file;
-    TagLib::ID3v2::Tag tag;
-    std::set<ByteVector> changed;  // frames set or repaired here
-
-    std::vector<TextIdentificationFrame*> MislabelledFrames() const;
-};
-
-std::vector<TextIdentificationFrame*> Id3v2Tag::Impl::MislabelledFrames() const {
+// The ISO-8859-1 text frames among frames that hold GBK, all of them judged together.
+std::vector<TextIdentificationFrame*> MislabelledAmong(const std::vector<TagLib::ID3v2::Frame*>& frames) {
     std::vector<TextIdentificationFrame*> candidates;
     bool convincing = false;
-    for (TagLib::ID3v2::Frame* frame : tag.frameList()) {
+    for (TagLib::ID3v2::Frame* frame : frames) {
         TextIdentificationFrame* text = TextFrame(frame);
         if (!text || text->textEncoding() != String::Latin1) continue;
         const std::string raw = RawLatin1(*text);
@@ -89,6 +77,85 @@ std::vector<TextIdentificationFrame*> Id3v2Tag::Impl::MislabelledFrames() const 
     }
     return convincing ? candidates : std::vector<TextIdentificationFrame*>{};
 }
+
+Id3v2Fields FieldsOf(int version, const std::vector<TagLib::ID3v2::Frame*>& frames) {
+    Id3v2Fields fields;
+    fields.version = version;
+    const std::vector<TextIdentificationFrame*> mislabelled = MislabelledAmong(frames);
+    Id3v2Field* targets[] = {&fields.title, &fields.artist, &fields.album};
+    for (std::size_t i = 0; i < kMirroredFrames.size(); ++i) {
+        const auto frame = std::find_if(frames.begin(), frames.end(),
+                                        [&](TagLib::ID3v2::Frame* f) { return f->frameID() == kMirroredFrames[i]; });
+        if (frame == frames.end()) continue;
+        Id3v2Field& field = *targets[i];
+        field.present = true;
+        field.text = Utf8((*frame)->toString());
+        auto* text = dynamic_cast<TextIdentificationFrame*>(*frame);
+        if (std::find(mislabelled.begin(), mislabelled.end(), text) != mislabelled.end())
+            field.asGbk = Cp936ToUtf8(RawLatin1(*text));
+    }
+    return fields;
+}
+
+std::vector<TagLib::ID3v2::Frame*> FramesOf(const TagLib::ID3v2::Tag& tag) {
+    return {tag.frameList().begin(), tag.frameList().end()};
+}
+
+// The frames of a tag laid out plainly (version 2.3 or 2.4, no unsynchronisation, extended
+// header, footer or frame flags, zero padding), each whole with its header; empty for any
+// other tag, which TagLib then reads in full. Frame contents are not looked at.
+std::optional<std::vector<std::string_view>> PlainFrames(std::string_view tag) {
+    if (tag.size() < kId3v2HeaderSize) return std::nullopt;
+    const auto version = static_cast<unsigned char>(tag[3]);
+    if ((version != 3 && version != 4) || tag[5] != 0) return std::nullopt;
+    std::vector<std::string_view> frames;
+    std::string_view body = tag.substr(kId3v2HeaderSize);
+    while (body.size() >= kId3v2HeaderSize && body[0] != 0) {
+        const std::string_view id = body.substr(0, 4), sizeBytes = body.substr(4, 4);
+        const bool idOk = std::all_of(id.begin(), id.end(), [](char c) { return std::isupper(c) || std::isdigit(c); });
+        if (!idOk || body[8] != 0 || body[9] != 0 || (version == 4 && HasHighBytes(sizeBytes))) return std::nullopt;
+        std::size_t size = 0;
+        for (const char c : sizeBytes) size = size << (version == 4 ? 7 : 8) | static_cast<unsigned char>(c);
+        if (size > body.size() - kId3v2HeaderSize) return std::nullopt;
+        frames.push_back(body.substr(0, kId3v2HeaderSize + size));
+        body.remove_prefix(kId3v2HeaderSize + size);
+    }
+    if (std::any_of(body.begin(), body.end(), [](char c) { return c != 0; })) return std::nullopt;
+    return frames;
+}
+
+// The text frames of a plain tag, each parsed by TagLib on its own; other frames are skipped.
+std::vector<std::unique_ptr<TagLib::ID3v2::Frame>> PlainTextFrames(std::string_view tag,
+                                                                   const std::vector<std::string_view>& frames) {
+    const TagLib::ID3v2::Header header(ByteVector(tag.data(), kId3v2HeaderSize));
+    std::vector<std::unique_ptr<TagLib::ID3v2::Frame>> parsed;
+    for (const std::string_view frame : frames) {
+        if (frame[0] != 'T') continue;
+        parsed.emplace_back(TagLib::ID3v2::FrameFactory::instance()->createFrame(
+            ByteVector(frame.data(), static_cast<unsigned>(frame.size())), &header));
+        if (!parsed.back()) parsed.pop_back();
+    }
+    return parsed;
+}
+
+std::vector<TagLib::ID3v2::Frame*> Pointers(const std::vector<std::unique_ptr<TagLib::ID3v2::Frame>>& frames) {
+    std::vector<TagLib::ID3v2::Frame*> pointers;
+    for (const auto& frame : frames) pointers.push_back(frame.get());
+    return pointers;
+}
+
+}  // namespace
+
+struct Id3v2Tag::Impl {
+    explicit Impl(std::string_view bytes)
+        : stream(ByteVector(bytes.data(), static_cast<unsigned>(bytes.size()))), file(&stream), tag(&file, 0) {}
+    Impl() : stream(ByteVector()), file(&stream) { tag.header()->setMajorVersion(3); }
+
+    TagLib::ByteVectorStream stream;
+    BytesFile file;
+    TagLib::ID3v2::Tag tag;
+    std::set<ByteVector> changed;  // frames set or repaired here
+};
 
 std::size_t Id3v2TagSize(std::string_view head) {
     if (head.size() < kId3v2HeaderSize || head.substr(0, 3) != "ID3") return 0;
@@ -119,26 +186,12 @@ int Id3v2Tag::version() const {
 }
 
 Id3v2Fields Id3v2Tag::Fields() const {
-    Id3v2Fields fields;
-    fields.version = version();
-    const std::vector<TextIdentificationFrame*> mislabelled = impl_->MislabelledFrames();
-    Id3v2Field* targets[] = {&fields.title, &fields.artist, &fields.album};
-    for (std::size_t i = 0; i < kMirroredFrames.size(); ++i) {
-        const TagLib::ID3v2::FrameList& frames = impl_->tag.frameListMap()[kMirroredFrames[i]];
-        if (frames.isEmpty()) continue;
-        Id3v2Field& field = *targets[i];
-        field.present = true;
-        field.text = Utf8(frames.front()->toString());
-        auto* text = dynamic_cast<TextIdentificationFrame*>(frames.front());
-        if (std::find(mislabelled.begin(), mislabelled.end(), text) != mislabelled.end())
-            field.asGbk = Cp936ToUtf8(RawLatin1(*text));
-    }
-    return fields;
+    return FieldsOf(version(), FramesOf(impl_->tag));
 }
 
 std::vector<FrameRepair> Id3v2Tag::MislabelledFrames() const {
     std::vector<FrameRepair> repairs;
-    for (TextIdentificationFrame* frame : impl_->MislabelledFrames()) {
+    for (TextIdentificationFrame* frame : MislabelledAmong(FramesOf(impl_->tag))) {
         repairs.push_back({std::string(frame->frameID().data(), frame->frameID().size()), Utf8(frame->toString()),
                            Cp936ToUtf8(RawLatin1(*frame))});
     }
@@ -160,7 +213,7 @@ void Id3v2Tag::SetTexts(const MirrorTexts& texts) {
 }
 
 void Id3v2Tag::RepairMislabelledFrames() {
-    for (TextIdentificationFrame* frame : impl_->MislabelledFrames()) {
+    for (TextIdentificationFrame* frame : MislabelledAmong(FramesOf(impl_->tag))) {
         TagLib::StringList repaired;
         for (const String& field : frame->fieldList())
             repaired.append(String(Cp936ToUtf8(field.to8Bit(false)), String::UTF8));
@@ -207,10 +260,40 @@ std::string ComposeId3v2Tag(int version, std::string_view frames, std::size_t si
     return tag;
 }
 
+std::optional<Id3v2Fields> ReadPlainFields(std::string_view tag) {
+    const std::optional<std::vector<std::string_view>> frames = PlainFrames(tag);
+    if (!frames) return std::nullopt;
+    return FieldsOf(static_cast<unsigned char>(tag[3]), Pointers(PlainTextFrames(tag, *frames)));
+}
+
+std::optional<std::string> PlainFramesWithTexts(std::string_view tag, const MirrorTexts& texts) {
+    const std::optional<std::vector<std::string_view>> frames = PlainFrames(tag);
+    if (!frames) return std::nullopt;
+    const std::optional<std::string>* given[] = {&texts.title, &texts.artist, &texts.album};
+    TagLib::ID3v2::Tag textFrames;
+    for (std::size_t i = 0; i < kMirroredFrames.size(); ++i) {
+        if (!*given[i] || given[i]->value().empty()) continue;
+        auto frame = std::make_unique<TextIdentificationFrame>(ByteVector(kMirroredFrames[i]), String::UTF16);
+        frame->setText(String(given[i]->value(), String::UTF8));
+        textFrames.addFrame(frame.release());
+    }
+    textFrames.header()->setTagSize(0);
+    const ByteVector rendered = textFrames.render(tag[3] == 4 ? TagLib::ID3v2::v4 : TagLib::ID3v2::v3);
+    std::string result(rendered.data() + kId3v2HeaderSize, rendered.size() - kId3v2HeaderSize - kTagLibPadding);
+    for (const std::string_view frame : *frames) {
+        const auto replaced = std::find_if(std::begin(kMirroredFrames), std::end(kMirroredFrames),
+                                           [&](const char* id) { return frame.substr(0, 4) == id; });
+        if (replaced == std::end(kMirroredFrames) || !*given[replaced - std::begin(kMirroredFrames)]) result += frame;
+    }
+    return result;
+}
+
 void ExerciseId3v2Reading(std::string_view bytes) {
     const std::size_t size = Id3v2TagSize(bytes);
     if (size == 0 || size > bytes.size()) return;
     try {
+        ReadPlainFields(bytes.substr(0, size));
+        PlainFramesWithTexts(bytes.substr(0, size), {"title", "", std::nullopt});
         Id3v2Tag tag(bytes.substr(0, size));
         tag.Fields();
         tag.MislabelledFrames();

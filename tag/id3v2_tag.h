@@ -83,6 +83,15 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
+// The fields of a tag laid out plainly (version 2.3 or 2.4 without unsynchronisation, extended
+// header, footer or frame flags), its text frames parsed one by one; empty for any other tag,
+// which Id3v2Tag reads. tag: as Id3v2Tag takes it.
+std::optional<Id3v2Fields> ReadPlainFields(std::string_view tag);
+
+// The frames of such a tag with TIT2, TPE1 and TALB set as SetTexts sets them, rendered by
+// TagLib, and every other frame kept byte for byte; empty for any other tag.
+std::optional<std::string> PlainFramesWithTexts(std::string_view tag, const MirrorTexts& texts);
+
 // A complete tag of exactly size bytes: header, frames and zero padding (size >= 10 + frames).
 std::string ComposeId3v2Tag(int version, std::string_view frames, std::size_t size);
 

@@ -7,6 +7,9 @@ int main(int argc, char** argv) {
     // The window keeps its undo journal under XDG_STATE_HOME: never the user's own in a test.
     const QTemporaryDir state;
     qputenv("XDG_STATE_HOME", state.path().toUtf8());
+    // Nor the user's settings.
+    const QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -52,6 +52,7 @@ struct ReadCase {
     const char* name;
     std::string tag;
     int version;
+    bool plain;
 };
 
 std::vector<ReadCase> ReadCases() {
@@ -66,11 +67,11 @@ std::vector<ReadCase> ReadCases() {
         {"v2.2",
          Id3v2TagBytes(2, Id3v2Frame("TT2", Utf16Payload("晴天"), 2) + Id3v2Frame("TP1", Latin1Payload("Bj\xF6rk"), 2),
                        20),
-         2},
-        {"v2.3", Id3v2TagBytes(3, v3Frames, 100), 3},
-        {"v2.3 unsynchronised", Id3v2TagBytes(3, Unsynchronise(v3Frames), 0, '\x80'), 3},
-        {"v2.4 with an extended header", Id3v2TagBytes(4, extendedHeader + v4Frames, 10, '\x40'), 4},
-        {"v2.4 frame unsynchronised", Id3v2TagBytes(4, v4Unsynced), 4},
+         2, false},
+        {"v2.3", Id3v2TagBytes(3, v3Frames, 100), 3, true},
+        {"v2.3 unsynchronised", Id3v2TagBytes(3, Unsynchronise(v3Frames), 0, '\x80'), 3, false},
+        {"v2.4 with an extended header", Id3v2TagBytes(4, extendedHeader + v4Frames, 10, '\x40'), 4, false},
+        {"v2.4 frame unsynchronised", Id3v2TagBytes(4, v4Unsynced), 4, false},
     };
 }
 
@@ -82,6 +83,10 @@ TEST(Id3v2TagTest, ReadsEveryVersionAndLayout) {
         EXPECT_EQ(fields.title.text, "晴天") << c.name;
         EXPECT_EQ(fields.artist.text, "Björk") << c.name;
         EXPECT_FALSE(fields.album.present) << c.name;
+        // A plainly laid out tag is read frame by frame, to the same result.
+        const std::optional<Id3v2Fields> plain = ReadPlainFields(c.tag);
+        EXPECT_EQ(plain.has_value(), c.plain) << c.name;
+        if (plain) EXPECT_EQ(plain->title.text + plain->artist.text, "晴天Björk") << c.name;
 
         // Written back, the tag keeps its version (2.2 becomes 2.3) and every frame.
         Id3v2Tag tag(c.tag);
@@ -173,6 +178,7 @@ TEST_F(Id3v2FileTest, WritesInPlaceWhenItFitsAndRewritesOtherwise) {
         {"no ID3v2 tag", "", false, HeadWrite::Rewritten},
         {"room in the padding", Id3v2TagBytes(3, frames, 200), false, HeadWrite::InPlace},
         {"no room", Id3v2TagBytes(3, frames), false, HeadWrite::Rewritten},
+        {"unsynchronised, room", Id3v2TagBytes(3, frames, 200, '\x80'), false, HeadWrite::InPlace},
         {"no room, hard-linked", Id3v2TagBytes(3, frames), true, HeadWrite::None},
         {"room, hard-linked", Id3v2TagBytes(4, Picture(4) + comment, 200), true, HeadWrite::InPlace},
     };

@@ -181,7 +181,8 @@ TEST_F(FileListTest, ARightClickOnTheListAsksForTheMenuAndKeepsTheSelection) {
 
 TEST_F(FileListTest, TheMenuOffersItsCommandsAndRunsTheChosenOne) {
     ClickItem(3);
-    EXPECT_EQ(RunFromMenu(2), QStringList({"移除当前文件", "选中全部文件", "播放当前音乐", "撤销上次修改"}));
+    EXPECT_EQ(RunFromMenu(2), QStringList({"移除当前文件", "选中全部文件", "播放当前音乐", "撤销上次修改",
+                                           "同时写入 ID3v2 标签", "修复 ID3v2 乱码"}));
     EXPECT_EQ(Selected(), std::vector<int>({0, 1, 2, 3, 4}));
 
     RunFromMenu(1);
