@@ -60,7 +60,7 @@ TEST_F(Id3v2CliTest, SetWritesBothTagsAndUndoPutsEveryByteBack) {
 
     const CliResult undone = RunCli({"undo", journal});
     EXPECT_EQ(undone.exitCode, 0) << undone.err;
-    EXPECT_EQ(undone.out, "restored 4 files, left 0 alone\n");
+    EXPECT_EQ(undone.out, "restored 2 files, left 0 alone\n");
     EXPECT_TRUE(ReadBytes(files[0]) == before[0]);
     EXPECT_TRUE(ReadBytes(files[1]) == before[1]);
 }
