@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -121,6 +122,30 @@ void ReadFloor(benchmark::State& state) {
     });
 }
 
+// The read floor with calls that ReadTagFields makes beyond it, to price each one.
+enum ExtraCall { kStatFirst = 1, kFlock = 2, kOfdLock = 4 };
+
+void ReadFloorPlus(benchmark::State& state) {
+    const int64_t extra = state.range(0);
+    MeasureReads(state, [extra](const std::vector<std::string>& paths) {
+        Id3v1Tag block;
+        struct flock whole {};
+        whole.l_type = F_RDLCK;
+        whole.l_whence = SEEK_SET;
+        for (const std::string& path : paths) {
+            struct stat status {};
+            if (extra & kStatFirst) ::stat(path.c_str(), &status);
+            const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+            if (extra & kFlock) ::flock(fd, LOCK_SH | LOCK_NB);
+            if (extra & kOfdLock) ::fcntl(fd, F_OFD_SETLK, &whole);
+            ::fstat(fd, &status);
+            if (status.st_size >= kBlockSize) ::pread(fd, &block, kBlockSize, status.st_size - kBlockSize);
+            ::close(fd);
+            benchmark::DoNotOptimize(block);
+        }
+    });
+}
+
 void ReadTagFieldsOverCorpus(benchmark::State& state) {
     MeasureReads(state, [](const std::vector<std::string>& paths) {
         for (const std::string& path : paths) benchmark::DoNotOptimize(ReadTagFields(path));
@@ -194,7 +219,8 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
-            Times& times = times_[run.run_name.function_name];
+            const std::string& args = run.run_name.args;
+            Times& times = times_[run.run_name.function_name + (args.empty() ? "" : "/" + args)];
             times.real.push_back(run.GetAdjustedRealTime());
             const auto cpu = run.counters.find("cpu_ms");
             if (cpu != run.counters.end()) times.cpu.push_back(cpu->second.value);
@@ -205,6 +231,10 @@ public:
     void PrintRatios() const {
         std::printf("\nRatios to the floors (medians of this run's repetitions):\n");
         std::printf("  %-38s %6s %6s %6s\n", "", "real", "cpu", "goal");
+        PrintRatio("read floor + stat before open", "ReadFloorPlus/extra:1", "ReadFloor", "");
+        PrintRatio("read floor + flock", "ReadFloorPlus/extra:2", "ReadFloor", "");
+        PrintRatio("read floor + OFD lock", "ReadFloorPlus/extra:4", "ReadFloor", "");
+        PrintRatio("read floor + all three", "ReadFloorPlus/extra:7", "ReadFloor", "");
         PrintRatio("ReadTagFields / read floor", "ReadTagFieldsOverCorpus", "ReadFloor", "1.3x");
         PrintRatio("sonatag-cli show --json / read floor", "CliShowJson", "ReadFloor", "1.6x");
         PrintRatio("WriteTagFields / write floor", "WriteTagFieldsOverCopies", "WriteFloor", "");
@@ -244,6 +274,14 @@ private:
 using namespace sonatag::bench;
 
 BENCHMARK(ReadFloor)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(ReadFloorPlus)
+    ->ArgName("extra")
+    ->Arg(kStatFirst)
+    ->Arg(kFlock)
+    ->Arg(kOfdLock)
+    ->Arg(kStatFirst | kFlock | kOfdLock)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(ReadTagFieldsOverCorpus)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(CliShowJson)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(WriteFloor)->Unit(benchmark::kMillisecond)->UseRealTime();

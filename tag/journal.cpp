@@ -84,6 +84,8 @@ bool TakeEntry(RecordReader& reader, const std::string& path, std::vector<Journa
     if (*kind != static_cast<std::uint8_t>(JournalEntryKind::TailBlock) && !head)
         Damaged(path, "an entry of unknown kind " + std::to_string(*kind));
     if (!head && (!IsBlockOrNone(*oldBytes) || !IsBlockOrNone(*newBytes))) Damaged(path, "a block of the wrong size");
+    if (!head && !newBytes->empty() && *lengthBefore < kBlockSize)
+        Damaged(path, "a block written into a file too short for it");
     entries.push_back({static_cast<JournalEntryKind>(*kind), *entryPath, *lengthBefore, *oldBytes, *newBytes});
     return true;
 }
@@ -134,7 +136,7 @@ std::string ReadWhole(const std::string& path) {
 JournalWriter::JournalWriter(std::string path)
     : path_(std::move(path)),
       newPath_(path_ + ".new"),
-      fd_(::open(newPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0600)) {
+      fd_(::open(newPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW, 0600)) {
     if (!fd_.valid()) Fail(path_, errno, "cannot create the journal");
     pending_.append(kMagic, kMagicSize);
     Put(pending_, kJournalVersion);
@@ -161,9 +163,13 @@ void JournalWriter::SetOutcome(std::size_t entry, JournalOutcome outcome) {
     Put(pending_, static_cast<std::uint8_t>(outcome));
 }
 
-void JournalWriter::Sync() {
+void JournalWriter::Flush() {
     WriteAll(path_, fd_.get(), pending_);
     pending_.clear();
+}
+
+void JournalWriter::Sync() {
+    Flush();
     if (::fdatasync(fd_.get()) != 0) Fail(path_, errno, "cannot write the journal");
     if (inPlace_) return;
     if (::rename(newPath_.c_str(), path_.c_str()) != 0) Fail(path_, errno, "cannot replace the journal");

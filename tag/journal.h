@@ -49,6 +49,8 @@ public:
     void SetOutcome(std::size_t entry, JournalOutcome outcome);
     // Writes out what was added and set and waits until it is on the disk.
     void Sync();
+    // Writes out what was added and set without waiting for the disk.
+    void Flush();
 
 private:
     std::string path_;

@@ -32,6 +32,12 @@ std::string Printable(std::string path) {
 
 }  // namespace
 
+FileError::FileError(std::string path, int error, std::string reason)
+    : std::runtime_error(Printable(path) + ": " + reason),
+      path_(std::move(path)),
+      error_(error),
+      reason_(std::move(reason)) {}
+
 std::optional<LockedFile> OpenForWriting(const std::string& path) {
     const off_t length = CheckRegularFile(path);
     FileDescriptor fd = OpenExisting(path, Access::Write);
@@ -42,11 +48,20 @@ std::optional<LockedFile> OpenForWriting(const std::string& path) {
     return Lock(path, std::move(fd), Access::Write);
 }
 
-FileError::FileError(std::string path, int error, std::string reason)
-    : std::runtime_error(Printable(path) + ": " + reason),
-      path_(std::move(path)),
-      error_(error),
-      reason_(std::move(reason)) {}
+Id3v1Tag UpdatedBlock(const Id3v1Tag& old, const TagUpdate& update) {
+    Id3v1Tag block = HasTagIdentifier(old) ? old : BuildTagBlock({}, {}, {});
+    if (update.title) CopyFieldBytes(block.title, *update.title, kFieldSize);
+    if (update.artist) CopyFieldBytes(block.artist, *update.artist, kFieldSize);
+    if (update.album) CopyFieldBytes(block.album, *update.album, kFieldSize);
+    return block;
+}
+
+void WriteTagBlock(const std::string& path, const LockedFile& file, const Id3v1Tag& old, const Id3v1Tag& block) {
+    const bool hasBlock = HasTagIdentifier(old);
+    const off_t blockStart = hasBlock ? file.length - kBlockSize : file.length;
+    if (const int error = WriteBlockAt(file, block, blockStart))
+        FailWrite(path, file, error, hasBlock ? std::optional(old) : std::nullopt);
+}
 
 TagReadResult ReadTagFields(const std::string& path) {
     const LockedFile file = OpenLocked(path, Access::Read);
@@ -70,23 +85,6 @@ WriteOutcome UpdateTagFields(const std::string& path, const TagUpdate& update) {
     WriteTagBlock(path, file, old, UpdatedBlock(old, update));
     CloseWritten(path, file);
     return WriteOutcome::Written;
-}
-
-// The old block with the fields given replaced, so that every other byte stays exactly as it
-// was (a field is never decoded and encoded again); a new block where the file has none.
-Id3v1Tag UpdatedBlock(const Id3v1Tag& old, const TagUpdate& update) {
-    Id3v1Tag block = HasTagIdentifier(old) ? old : BuildTagBlock({}, {}, {});
-    if (update.title) CopyFieldBytes(block.title, *update.title, kFieldSize);
-    if (update.artist) CopyFieldBytes(block.artist, *update.artist, kFieldSize);
-    if (update.album) CopyFieldBytes(block.album, *update.album, kFieldSize);
-    return block;
-}
-
-void WriteTagBlock(const std::string& path, const LockedFile& file, const Id3v1Tag& old, const Id3v1Tag& block) {
-    const bool hasBlock = HasTagIdentifier(old);
-    const off_t blockStart = hasBlock ? file.length - kBlockSize : file.length;
-    if (const int error = WriteBlockAt(file, block, blockStart))
-        FailWrite(path, file, error, hasBlock ? std::optional(old) : std::nullopt);
 }
 
 }  // namespace sonatag

@@ -10,10 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <cstring>
-#include <functional>
-#include <memory>
+#include <csignal>
 #include <string>
 
 #include "tag/tag_file.h"
@@ -26,127 +23,106 @@ using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
 
-// "read" or "in use", then "; " and "write" or "in use".
-std::string WhatOthersMayDo(const std::string& path) {
+// What a read and then a write of path come to: "read"/"wrote" or the error's reason.
+std::string ReadAndWrite(const std::string& path) {
     std::string result;
-    try {
-        ReadTagFields(path);
-        result = "read";
-    } catch (const FileError& error) {
-        result = error.error() == EWOULDBLOCK ? "in use" : error.what();
+    for (const bool write : {false, true}) {
+        try {
+            write ? (void)WriteTagFields(path, "t", "a", "b") : (void)ReadTagFields(path);
+            result += write ? "wrote" : "read; ";
+        } catch (const FileError& error) {
+            result += error.reason() + (write ? "" : "; ");
+        }
     }
-    try {
-        WriteTagFields(path, "t", "a", "b");
-        return result + "; write";
-    } catch (const FileError& error) {
-        return result + "; " + (error.error() == EWOULDBLOCK ? "in use" : error.what());
-    }
+    return result;
 }
 
-// A child process that opens path and locks it as another program would, until released.
-// (A lock of fcntl would not survive in this process: any close() of the file drops it.)
-std::shared_ptr<void> HeldBy(const std::string& path, const std::function<int(int)>& lock) {
-    int locked[2], release[2];
-    if (::pipe(locked) != 0 || ::pipe(release) != 0) return nullptr;
+// A child process that locks path with lock until it is killed. A record lock has to live in
+// another process: any close() of the file in this one would drop it.
+pid_t LockInChild(const std::string& path, int (*lock)(int)) {
+    int ready[2];
+    if (::pipe(ready) != 0) return -1;
     const pid_t child = ::fork();
     if (child == 0) {
         ::alarm(20);
-        const int fd = ::open(path.c_str(), O_RDWR);
-        const char ok = lock(fd) == 0 ? 'y' : 'n';
-        ::write(locked[1], &ok, 1);
-        ::close(release[1]);
-        ::read(release[0], const_cast<char*>(&ok), 1);  // returns when the parent closes its end
-        ::_exit(0);
+        const char locked = lock(::open(path.c_str(), O_RDWR)) == 0 ? 'y' : 'n';
+        ::write(ready[1], &locked, 1);
+        ::pause();
     }
-    ::close(release[0]);
-    char ok = 'n';
-    ::read(locked[0], &ok, 1);
-    ::close(locked[0]);
-    ::close(locked[1]);
-    EXPECT_EQ(ok, 'y');
-    return {nullptr, [child, releaseEnd = release[1]](void*) {
-                ::close(releaseEnd);
-                ::waitpid(child, nullptr, 0);
-            }};
+    char locked = 'n';
+    ::read(ready[0], &locked, 1);
+    ::close(ready[0]);
+    ::close(ready[1]);
+    EXPECT_EQ(locked, 'y');
+    return child;
 }
 
-std::shared_ptr<void> HeldHere(const std::string& path, Access access) {
-    return std::make_shared<LockedFile>(OpenLocked(path, access));
-}
-
-int RecordLock(int fd, int command, short type) {
+int ReadRecordLock(int fd) {
     struct flock whole {};
-    whole.l_type = type;
-    whole.l_whence = SEEK_SET;
-    return ::fcntl(fd, command, &whole);
+    whole.l_type = F_RDLCK;
+    return ::fcntl(fd, F_SETLK, &whole);
 }
 
-TEST(LockedFileTest, ReadersShareAFileAndWritersHaveItAlone) {
+TEST(LockedFileTest, RecordLocksOfOtherProgramsCountAndReadersShare) {
     const TempDir dir;
-    const std::string path = dir.file("song.mp3");
-    const std::string before = std::string(200, 'x');
+    const std::string path = dir.file("song.mp3"), before(200, 'x');
     WriteBytes(path, before);
-    struct Case {
-        const char* holder;
-        std::function<std::shared_ptr<void>()> hold;
-        const char* others;
+    const std::string inUse = "the file is in use by another program";
+    const std::pair<int (*)(int), std::string> cases[] = {
+        {ReadRecordLock, "read; " + inUse},
+        {[](int fd) { return ::lockf(fd, F_TLOCK, 0); }, inUse + "; " + inUse},
+        {[](int fd) { return ::flock(fd, LOCK_SH); }, "read; " + inUse},
     };
-    const Case cases[] = {
-        {"flock shared", [&] { return HeldBy(path, [](int fd) { return ::flock(fd, LOCK_SH | LOCK_NB); }); },
-         "read; in use"},
-        {"flock exclusive", [&] { return HeldBy(path, [](int fd) { return ::flock(fd, LOCK_EX | LOCK_NB); }); },
-         "in use; in use"},
-        {"fcntl read lock", [&] { return HeldBy(path, [](int fd) { return RecordLock(fd, F_SETLK, F_RDLCK); }); },
-         "read; in use"},
-        {"fcntl write lock", [&] { return HeldBy(path, [](int fd) { return RecordLock(fd, F_SETLK, F_WRLCK); }); },
-         "in use; in use"},
-        {"lockf", [&] { return HeldBy(path, [](int fd) { return ::lockf(fd, F_TLOCK, 0); }); }, "in use; in use"},
-        {"a read here", [&] { return HeldHere(path, Access::Read); }, "read; in use"},
-        {"a write here", [&] { return HeldHere(path, Access::Write); }, "in use; in use"},
-    };
-    for (const Case& c : cases) {
-        {
-            const std::shared_ptr<void> held = c.hold();
-            EXPECT_EQ(WhatOthersMayDo(path), c.others) << c.holder;
-            EXPECT_EQ(ReadBytes(path), before) << c.holder;
-        }
-        EXPECT_EQ(WhatOthersMayDo(path), "read; write") << "after " << c.holder;
-        WriteBytes(path, before);
+    for (const auto& [lock, expected] : cases) {
+        const pid_t child = LockInChild(path, lock);
+        EXPECT_EQ(ReadAndWrite(path), expected);
+        EXPECT_EQ(ReadBytes(path), before);
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
     }
+    const LockedFile reading = OpenLocked(path, Access::Read);
+    EXPECT_EQ(ReadAndWrite(path), "read; " + inUse);
 }
 
 TEST(LockedFileTest, WhatIsNoRegularFileIsNeverOpened) {
     const TempDir dir;
-    const std::string fifo = dir.file("fifo.mp3");
+    const std::string fifo = dir.file("fifo.mp3"), device = dir.file("null.mp3"), song = dir.file("song.mp3");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
-    const std::string device = dir.file("device.mp3");  // a null device, where one may be made
-    const bool hasDevice = ::mknod(device.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0;
-    const std::string song = dir.file("song.mp3");
+    const bool hasDevice = ::mknod(device.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0;  // where allowed
     WriteBytes(song, std::string(300, 'x'));
-
     const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    ASSERT_GE(watch, 0);
     ASSERT_GE(::inotify_add_watch(watch, dir.path().c_str(), IN_OPEN), 0);
-    const auto opened = [&] {
-        alignas(inotify_event) char events[4096];
-        return ::read(watch, events, sizeof events) > 0;
-    };
-    const std::pair<std::string, bool> cases[] = {
-        {fifo, false}, {dir.path().string(), false}, {device, false}, {song, true}};
-    for (const auto& [path, isRegular] : cases) {
+    for (const std::string& path : {fifo, dir.path().string(), device, song}) {
         if (path == device && !hasDevice) continue;
         for (const Access access : {Access::Read, Access::Write}) {
+            std::string reason = "opened";
             try {
                 OpenLocked(path, access);
-                EXPECT_TRUE(isRegular) << path;
             } catch (const FileError& error) {
-                EXPECT_FALSE(isRegular) << error.what();
-                EXPECT_NE(std::string(error.what()).find(": not a regular file"), std::string::npos) << error.what();
+                reason = error.reason();
             }
-            EXPECT_EQ(opened(), isRegular) << path;
+            alignas(inotify_event) char events[4096];
+            const bool opened = ::read(watch, events, sizeof events) > 0;
+            EXPECT_EQ(reason, path == song ? "opened" : "not a regular file") << path;
+            EXPECT_EQ(opened, path == song) << path;
         }
     }
     ::close(watch);
+}
+
+TEST(LockedFileTest, FieldsNotGivenToAnUpdateKeepEveryByte) {
+    const TempDir dir;
+    const std::string path = dir.file("song.mp3"), audio(1000, 'U'), tail = "1999" + std::string(31, '\x01');
+    // Fields that read otherwise than they lie: a lead byte before a space or at the end, bytes
+    // after a NUL, trailing spaces.
+    for (std::string kept :
+         {std::string("\xB8 x"), std::string(29, 'a') + "\xB8", std::string("ab\0cd", 5), std::string("ab   ")}) {
+        kept.resize(30, '\0');
+        const std::string oldTitle = "old" + std::string(27, '\0'), newTitle = "new" + std::string(27, '\0');
+        WriteBytes(path, audio + "TAG" + oldTitle + kept + kept + tail);
+        ASSERT_EQ(UpdateTagFields(path, {"new", std::nullopt, std::nullopt}), WriteOutcome::Written);
+        EXPECT_EQ(ReadBytes(path), audio + "TAG" + newTitle + kept + kept + tail);
+    }
 }
 
 }  // namespace

@@ -120,10 +120,22 @@ TEST_F(UndoTest, UndoLeavesAndNamesFilesThatChangedOrCannotBeOpened) {
     EXPECT_EQ(Bytes(files[1]), changed);
 }
 
+TEST_F(UndoTest, ModifyWritesNothingWhenItCannotKeepItsJournal) {
+    WriteBytes(dir.file("state"), "a file where the journal's folder should be");
+    ModifyAll();
+    EXPECT_EQ(Contents(), before);
+    Click("IDOK");
+    ASSERT_EQ(dlg.boxes.size(), 2);
+    EXPECT_TRUE(dlg.boxes[1].startsWith(QStringLiteral("错误 0x40010 ")) && dlg.boxes[1].contains(dlg.journalPath()))
+        << dlg.boxes[1].toStdString();
+}
+
 TEST_F(UndoTest, CancelStopsAfterTheCurrentFileAndKeepsWhatWasDone) {
     CancelOnShow cancel;
     dlg.SetProgressDelay(0ms);
-    ModifyAll();  // bottom up: c.mp3 only
+    Click("IDC_SELECT_ALL");
+    Click("IDOK");  // bottom up: c.mp3 only
+    EXPECT_EQ(dlg.boxes.value(1), QStringLiteral("修改信息 0x40030 修改已取消，已修改 1 个文件的信息。"));
     EXPECT_EQ(Contents(), (std::vector{before[0], before[1], Contents()[2]}));
     EXPECT_NE(Contents()[2], before[2]);
 
