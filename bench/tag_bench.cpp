@@ -122,8 +122,18 @@ void ReadFloor(benchmark::State& state) {
     });
 }
 
-// The read floor with calls that ReadTagFields makes beyond it, to price each one.
-enum ExtraCall { kStatFirst = 1, kFlock = 2, kOfdLock = 4 };
+// The read floor with calls that ReadTagFields makes beyond it, to price each one, and
+// kPathFirst: the type checked on an O_PATH descriptor, reopened through /proc instead.
+enum ExtraCall { kStatFirst = 1, kFlock = 2, kOfdLock = 4, kPathFirst = 8 };
+
+int OpenThroughPath(const std::string& path) {
+    struct stat status {};
+    const int pathFd = ::open(path.c_str(), O_PATH | O_CLOEXEC);
+    ::fstat(pathFd, &status);
+    const int fd = ::open(("/proc/self/fd/" + std::to_string(pathFd)).c_str(), O_RDONLY | O_CLOEXEC);
+    ::close(pathFd);
+    return fd;
+}
 
 void ReadFloorPlus(benchmark::State& state) {
     const int64_t extra = state.range(0);
@@ -135,7 +145,7 @@ void ReadFloorPlus(benchmark::State& state) {
         for (const std::string& path : paths) {
             struct stat status {};
             if (extra & kStatFirst) ::stat(path.c_str(), &status);
-            const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+            const int fd = extra & kPathFirst ? OpenThroughPath(path) : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
             if (extra & kFlock) ::flock(fd, LOCK_SH | LOCK_NB);
             if (extra & kOfdLock) ::fcntl(fd, F_OFD_SETLK, &whole);
             ::fstat(fd, &status);
@@ -232,6 +242,7 @@ public:
         std::printf("\nRatios to the floors (medians of this run's repetitions):\n");
         std::printf("  %-38s %6s %6s %6s\n", "", "real", "cpu", "goal");
         PrintRatio("read floor + stat before open", "ReadFloorPlus/extra:1", "ReadFloor", "");
+        PrintRatio("read floor, O_PATH + fstat + reopen", "ReadFloorPlus/extra:8", "ReadFloor", "");
         PrintRatio("read floor + flock", "ReadFloorPlus/extra:2", "ReadFloor", "");
         PrintRatio("read floor + OFD lock", "ReadFloorPlus/extra:4", "ReadFloor", "");
         PrintRatio("read floor + all three", "ReadFloorPlus/extra:7", "ReadFloor", "");
@@ -277,6 +288,7 @@ BENCHMARK(ReadFloor)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(ReadFloorPlus)
     ->ArgName("extra")
     ->Arg(kStatFirst)
+    ->Arg(kPathFirst)
     ->Arg(kFlock)
     ->Arg(kOfdLock)
     ->Arg(kStatFirst | kFlock | kOfdLock)
