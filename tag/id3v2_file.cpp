@@ -277,8 +277,13 @@ MirrorOutcome UpdateTagsWithMirror(const std::string& path, const TagUpdate& upd
                                Pick(mirror.album, frames.album, id3v1.album)};
         };
         // A plain tag keeps its other frames untouched; any other is read and written in full.
-        if (const std::optional<Id3v2Fields> plain = ReadPlainFields(plan.oldTag)) {
-            ComposeNewTag(plan, plain->version, *PlainFramesWithTexts(plan.oldTag, texts(*plain)));
+        // Where all three texts are given, the frames present do not matter.
+        const bool allGiven = mirror.title && mirror.artist && mirror.album;
+        const std::optional<Id3v2Fields> plain = allGiven ? Id3v2Fields{} : ReadPlainFields(plan.oldTag);
+        const std::optional<std::string> frames =
+            plain ? PlainFramesWithTexts(plan.oldTag, texts(*plain)) : std::nullopt;
+        if (frames) {
+            ComposeNewTag(plan, plan.oldTag[3], *frames);
         } else {
             Id3v2Tag tag = ParseHeadTag(plan.oldTag);
             tag.SetTexts(texts(tag.Fields()));
