@@ -41,6 +41,8 @@ constexpr MessageMapEntry<CSonatagDlg> kMessageMap[] = {
     OnClicked(ID_LIST_PLAY_CURRENT, &CSonatagDlg::OnListPlayCurrent),
     OnNotify(LBN_DBLCLK, IDC_FILE_LIST, &CSonatagDlg::OnDblclkFileList),
     OnClicked(ID_LIST_UNDO, &CSonatagDlg::OnUndo),
+    OnClicked(ID_LIST_MIRROR_ID3V2, &CSonatagDlg::OnListMirrorId3v2),
+    OnClicked(ID_LIST_REPAIR_ID3V2, &CSonatagDlg::OnListRepairId3v2),
 };
 
 QWidget* CreatePlayer(QWidget* parent) {

@@ -40,7 +40,9 @@ public:
     void OnSelchangeFileList();  // tag panel: ui/tag_panel.cpp
     void OnUseFileName();
     void OnModify();
-    void OnUndo();  // ui/undo_command.cpp
+    void OnUndo();             // ui/undo_command.cpp
+    void OnListMirrorId3v2();  // ui/id3v2_commands.cpp
+    void OnListRepairId3v2();
     void OnPlay();  // player/play_command.cpp
     void OnListPlayCurrent();
     void OnDblclkFileList();

@@ -3,10 +3,11 @@
 namespace sonatag::cli {
 
 #define SONATAG_CLI_SYNOPSIS                                                                     \
-    "Usage: sonatag-cli show [--json] FILE...\n"                                                 \
+    "Usage: sonatag-cli show [--json] [--id3v2] FILE...\n"                                       \
     "       sonatag-cli set [--title TEXT | --title-from-name] [--artist TEXT] [--album TEXT]\n" \
-    "                       [--journal JOURNAL | --dry-run] FILE...\n"                           \
-    "       sonatag-cli show|set ... [-r] [-j N] [--files-from LIST [-0]] [FILE...]\n"           \
+    "                       [--id3v2] [--journal JOURNAL | --dry-run] FILE...\n"                 \
+    "       sonatag-cli repair [--journal JOURNAL | --dry-run] FILE...\n"                        \
+    "       sonatag-cli show|set|repair ... [-r] [-j N] [--files-from LIST [-0]] [FILE...]\n"    \
     "       sonatag-cli undo JOURNAL\n"                                                          \
     "       sonatag-cli --help | --version\n"
 
@@ -21,16 +22,27 @@ const std::string_view kHelp = SONATAG_CLI_SYNOPSIS
     "    --json             one JSON object per line with the keys path, status (found,\n"
     "                       notag, tooshort or error), title, artist and album (found\n"
     "                       only) and error (error only)\n"
+    "    --id3v2            also the ID3v2 tag at the head of the file, which players show\n"
+    "                       first: its version and its title, artist and album as players\n"
+    "                       decode them, with the GBK reading of a frame that looks like\n"
+    "                       GBK labelled ISO-8859-1 (JSON: the key id3v2)\n"
     "  set                  write the fields given into each file; a field not given keeps\n"
     "                       the file's present value (empty where it has no tag)\n"
     "    --title TEXT       the title\n"
     "    --title-from-name  each file's own name without its last four characters\n"
     "    --artist TEXT      the artist\n"
     "    --album TEXT       the album\n"
+    "    --id3v2            also write the texts, in full, as UTF-16 into the ID3v2 tag\n"
+    "                       (created as ID3v2.3 where there is none), keeping its other\n"
+    "                       frames; in place when it fits, else through a new file that\n"
+    "                       replaces the old one (refused for a file with hard links)\n"
     "    --journal JOURNAL  first write into JOURNAL what each file held, so that undo can\n"
     "                       restore it; JOURNAL is replaced (one file at a time: not with -j)\n"
     "    --dry-run          print, per file, each field that would change (old -> new) and\n"
     "                       write nothing\n"
+    "  repair               convert the ID3v2 text frames that hold GBK labelled\n"
+    "                       ISO-8859-1 to UTF-16, printing old -> new per frame; --dry-run\n"
+    "                       and --journal as for set\n"
     "  undo                 restore the files of JOURNAL as they were before that set, each\n"
     "                       only when it still ends as set left it; others are named\n"
     "  -r, --recursive      walk each FILE that is a folder: every file under it whose name\n"
@@ -87,8 +99,24 @@ void SetOnce(std::optional<std::string>& field, std::string_view option, std::st
 
 // Handles one option of the show command; false when the option is not one of them.
 bool TakeShowOption(std::string_view name, std::optional<std::string_view> inlineValue, Arguments& arguments) {
-    if (name != "--json" || inlineValue) return false;
-    arguments.json = true;
+    if (inlineValue) return false;
+    if (name == "--json") return arguments.json = true;
+    if (name == "--id3v2") return arguments.id3v2 = true;
+    return false;
+}
+
+// --journal and --dry-run, of set and repair; false when the option is neither.
+bool TakeJournalOption(std::string_view name, std::optional<std::string_view> inlineValue, ArgumentReader& reader,
+                       Arguments& arguments) {
+    if (name == "--journal") {
+        SetOnce(arguments.journal, name, reader.takeValue(name, inlineValue));
+    } else if (name == "--dry-run") {
+        if (inlineValue) throw UsageError("option --dry-run takes no value");
+        if (arguments.dryRun) throw UsageError("option --dry-run is given twice");
+        arguments.dryRun = true;
+    } else {
+        return false;
+    }
     return true;
 }
 
@@ -105,14 +133,11 @@ bool TakeSetOption(std::string_view name, std::optional<std::string_view> inline
         SetOnce(arguments.artist, name, reader.takeValue(name, inlineValue));
     } else if (name == "--album") {
         SetOnce(arguments.album, name, reader.takeValue(name, inlineValue));
-    } else if (name == "--journal") {
-        SetOnce(arguments.journal, name, reader.takeValue(name, inlineValue));
-    } else if (name == "--dry-run") {
-        if (inlineValue) throw UsageError("option --dry-run takes no value");
-        if (arguments.dryRun) throw UsageError("option --dry-run is given twice");
-        arguments.dryRun = true;
+    } else if (name == "--id3v2") {
+        if (inlineValue) throw UsageError("option --id3v2 takes no value");
+        arguments.id3v2 = true;
     } else {
-        return false;
+        return TakeJournalOption(name, inlineValue, reader, arguments);
     }
     return true;
 }
@@ -174,6 +199,8 @@ void ParseCommandArguments(ArgumentReader& reader, Arguments& arguments) {
         bool known = arguments.command != Command::Undo && TakePathOption(name, inlineValue, reader, arguments);
         if (!known && arguments.command == Command::Show) known = TakeShowOption(name, inlineValue, arguments);
         if (!known && arguments.command == Command::Set) known = TakeSetOption(name, inlineValue, reader, arguments);
+        if (!known && arguments.command == Command::Repair)
+            known = TakeJournalOption(name, inlineValue, reader, arguments);
         if (!known) throw UsageError("unknown option " + std::string(argument));
     }
     if (arguments.command == Command::Undo && arguments.files.size() != 1) throw UsageError("undo takes one JOURNAL");
@@ -195,8 +222,11 @@ Arguments ParseArguments(int argc, char** argv) {
         arguments.command = Command::Help;
     } else if (command == "--version") {
         arguments.command = Command::Version;
-    } else if (command == "show" || command == "set" || command == "undo") {
-        arguments.command = command == "show" ? Command::Show : command == "set" ? Command::Set : Command::Undo;
+    } else if (command == "show" || command == "set" || command == "undo" || command == "repair") {
+        arguments.command = command == "show"   ? Command::Show
+                            : command == "set"  ? Command::Set
+                            : command == "undo" ? Command::Undo
+                                                : Command::Repair;
         ArgumentReader reader(argc, argv);
         ParseCommandArguments(reader, arguments);
     } else {

@@ -8,11 +8,12 @@
 
 namespace sonatag::cli {
 
-enum class Command { Help, Version, Show, Set, Undo };
+enum class Command { Help, Version, Show, Set, Undo, Repair };
 
 struct Arguments {
     Command command = Command::Help;
     bool json = false;                 // show
+    bool id3v2 = false;                // show, set: the ID3v2 tag at the head of the file too
     std::optional<std::string> title;  // set; texts as given, UTF-8
     bool titleFromName = false;
     std::optional<std::string> artist;
@@ -23,8 +24,8 @@ struct Arguments {
     std::optional<std::string> filesFrom;  // a file of paths, "-" for standard input
     bool nullSeparated = false;            // its paths end with '\0' rather than '\n'
     unsigned jobs = 1;                     // files worked on at once
-    std::optional<std::string> journal;    // set: the undo journal to write
-    bool dryRun = false;                   // set: print what would change, write nothing
+    std::optional<std::string> journal;    // set, repair: the undo journal to write
+    bool dryRun = false;                   // set, repair: print what would change, write nothing
 };
 
 // A command line that cannot be run; what() says why in a few words.

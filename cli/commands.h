@@ -9,5 +9,6 @@ namespace sonatag::cli {
 int RunShow(const Arguments& arguments, Console& console);
 int RunSet(const Arguments& arguments, Console& console);
 int RunUndo(const Arguments& arguments, Console& console);
+int RunRepair(const Arguments& arguments, Console& console);
 
 }  // namespace sonatag::cli

@@ -27,6 +27,8 @@ int Run(const Arguments& arguments, Console& console) {
             return RunSet(arguments, console);
         case Command::Undo:
             return RunUndo(arguments, console);
+        case Command::Repair:
+            return RunRepair(arguments, console);
     }
     return 0;
 }

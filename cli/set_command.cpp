@@ -16,11 +16,6 @@ namespace sonatag::cli {
 
 namespace {
 
-std::string TooShort(const std::string& path, std::string_view outcome) {
-    return path + ": shorter than " + std::to_string(sizeof(Id3v1Tag)) + " bytes, too short to hold a tag; " +
-           std::string(outcome);
-}
-
 std::optional<FieldText> PrepareOptional(const std::optional<std::string>& utf8) {
     if (!utf8) return std::nullopt;
     return PrepareFieldText(*utf8);
@@ -47,7 +42,7 @@ void SetFile(const Arguments& arguments, const SetTexts& texts, const std::strin
     const FileUpdate file = UpdateFor(arguments, texts, path);
     try {
         if (UpdateTagFields(path, file.update) == WriteOutcome::TooShort) {
-            report.Error(TooShort(path, "left unchanged"));
+            report.Error(TooShortMessage(path, "left unchanged"));
             return;
         }
     } catch (const FileError& error) {
@@ -87,10 +82,11 @@ void PreviewFile(const Arguments& arguments, const SetTexts& texts, const std::s
     try {
         const UpdatePreview preview = PreviewUpdate(path, UpdateFor(arguments, texts, path).update);
         if (preview.before == ReadOutcome::TooShort) {
-            report.Error(TooShort(path, "would be left unchanged"));
+            report.Error(TooShortMessage(path, "would be left unchanged"));
             return;
         }
         AppendChanges(report.out, path, preview);
+        if (arguments.id3v2) AppendMirrorPreview(report.out, arguments, path);
     } catch (const FileError& error) {
         report.Error(error.what());
     }
@@ -133,7 +129,7 @@ private:
             if (result.error != nullptr) {
                 report.Error(result.error->what());
             } else if (result.outcome == WriteOutcome::TooShort) {
-                report.Error(TooShort(path, "left unchanged"));
+                report.Error(TooShortMessage(path, "left unchanged"));
             } else {
                 WarnAboutTexts(report, path, {batch_[result.index].update, titles_[result.index]}, texts_);
             }
@@ -157,6 +153,11 @@ private:
 
 }  // namespace
 
+std::string TooShortMessage(const std::string& path, std::string_view outcome) {
+    return path + ": shorter than " + std::to_string(sizeof(Id3v1Tag)) + " bytes, too short to hold a tag; " +
+           std::string(outcome);
+}
+
 SetTexts PrepareSetTexts(const Arguments& arguments) {
     return {PrepareOptional(arguments.title), PrepareOptional(arguments.artist), PrepareOptional(arguments.album)};
 }
@@ -175,17 +176,28 @@ void WarnAboutTexts(FileReport& report, const std::string& path, const FileUpdat
 
 int RunSet(const Arguments& arguments, Console& console) {
     const SetTexts texts = PrepareSetTexts(arguments);
-    if (arguments.journal) {
+    if (arguments.journal && !arguments.id3v2) {
         JournaledSet set(arguments, texts, console);
         if (!FeedPaths(arguments, console, set)) return 1;
         return set.Finish();
     }
+    // A journal goes with one file at a time, so the runner then works on the calling thread.
+    std::optional<JournalWriter> journal;
+    if (arguments.journal) journal.emplace(*arguments.journal);
     auto work = [&](const std::string& path, FileReport& report) {
-        arguments.dryRun ? PreviewFile(arguments, texts, path, report) : SetFile(arguments, texts, path, report);
+        if (arguments.dryRun) {
+            PreviewFile(arguments, texts, path, report);
+        } else if (arguments.id3v2) {
+            MirrorFile(arguments, texts, path, journal ? &*journal : nullptr, report);
+        } else {
+            SetFile(arguments, texts, path, report);
+        }
     };
     FileRunner runner(arguments.jobs, work, console);
     if (!FeedPaths(arguments, console, runner)) return 1;
-    return runner.Finish();
+    const int status = runner.Finish();
+    if (journal) journal->Sync();
+    return status;
 }
 
 }  // namespace sonatag::cli

@@ -8,6 +8,7 @@
 #include "cli/arguments.h"
 #include "cli/file_runner.h"
 #include "tag/field_text.h"
+#include "tag/journal.h"
 #include "tag/tag_file.h"
 
 namespace sonatag::cli {
@@ -31,5 +32,14 @@ FileUpdate UpdateFor(const Arguments& arguments, const SetTexts& texts, const st
 
 // Warns, naming the file, where a text of the update lost a character or was cut.
 void WarnAboutTexts(FileReport& report, const std::string& path, const FileUpdate& file, const SetTexts& texts);
+
+// "PATH: shorter than 128 bytes, too short to hold a tag; " and outcome.
+std::string TooShortMessage(const std::string& path, std::string_view outcome);
+
+// set --id3v2 on one file: both tags, each file's entries in journal before it changes.
+void MirrorFile(const Arguments& arguments, const SetTexts& texts, const std::string& path, JournalWriter* journal,
+                FileReport& report);
+// The lines of what set --id3v2 would change in the file's ID3v2 tag.
+void AppendMirrorPreview(std::string& out, const Arguments& arguments, const std::string& path);
 
 }  // namespace sonatag::cli

@@ -1,5 +1,6 @@
 // The undo command.
 
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,22 +12,24 @@ namespace sonatag::cli {
 
 int RunUndo(const Arguments& arguments, Console& console) {
     const std::vector<JournalEntry> entries = ReadJournal(std::string(arguments.files.front()));
-    int restored = 0;
-    int leftAlone = 0;
+    // A file written with its ID3v2 tag has two entries; it is counted once.
+    std::set<std::string> restored;
+    std::set<std::string> leftAlone;
     // The last write first: a file written twice goes back through both.
     for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
         try {
             const RestoreOutcome outcome = RestoreEntry(*entry);
-            if (outcome == RestoreOutcome::Restored) ++restored;
+            if (outcome == RestoreOutcome::Restored) restored.insert(entry->path);
             if (outcome != RestoreOutcome::Changed) continue;
             console.Error(entry->path + ": changed since it was written; left alone");
         } catch (const FileError& error) {
             console.Error(std::string(error.what()) + "; left alone");
         }
-        ++leftAlone;
+        leftAlone.insert(entry->path);
     }
-    console.out() += "restored " + std::to_string(restored) + " files, left " + std::to_string(leftAlone) + " alone\n";
-    return leftAlone == 0 ? 0 : 1;
+    console.out() +=
+        "restored " + std::to_string(restored.size()) + " files, left " + std::to_string(leftAlone.size()) + " alone\n";
+    return leftAlone.empty() ? 0 : 1;
 }
 
 }  // namespace sonatag::cli

@@ -128,7 +128,12 @@ int CDialog::MessageBox(const QString& text, const QString& caption, unsigned in
 
 int CDialog::TrackPopupMenu(const MenuTemplate& menu, QPoint point) {
     const std::unique_ptr<QMenu> popup = CreatePopupMenu(menu, this);
-    for (QAction* action : popup->actions()) action->setEnabled(IsMenuItemEnabled(action->data().toInt()));
+    for (QAction* action : popup->actions()) {
+        const int id = action->data().toInt();
+        action->setEnabled(IsMenuItemEnabled(id));
+        action->setCheckable(checkedMenuItems_.contains(id));
+        action->setChecked(checkedMenuItems_.value(id));
+    }
     const QAction* chosen = popup->exec(point);
     if (chosen == nullptr) return 0;
     const int id = chosen->data().toInt();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <exception>
@@ -57,6 +58,9 @@ public:
     // Menu commands that TrackPopupMenu shows greyed out; all are enabled at first.
     void EnableMenuItem(int id, bool enable);
     bool IsMenuItemEnabled(int id) const { return !disabledMenuItems_.contains(id); }
+    // Makes a menu command a check item that TrackPopupMenu shows ticked or not.
+    void CheckMenuItem(int id, bool checked) { checkedMenuItems_[id] = checked; }
+    bool IsMenuItemChecked(int id) const { return checkedMenuItems_.value(id); }
 
     // Runs the handler that the message map enters for code from id, in the guard.
     // Returns false when the map has none.
@@ -99,6 +103,7 @@ private:
     std::vector<Control> controls_;
     std::vector<Route> routes_;
     QSet<int> disabledMenuItems_;
+    QHash<int, bool> checkedMenuItems_;
     bool initialized_ = false;
 };
 

@@ -30,3 +30,5 @@ inline constexpr int ID_LIST_REMOVE_CURRENT = 32776;
 inline constexpr int ID_LIST_SELECT_ALL = 32778;
 inline constexpr int ID_LIST_PLAY_CURRENT = 32780;
 inline constexpr int ID_LIST_UNDO = 32782;
+inline constexpr int ID_LIST_MIRROR_ID3V2 = 32784;
+inline constexpr int ID_LIST_REPAIR_ID3V2 = 32786;

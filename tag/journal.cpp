@@ -80,11 +80,13 @@ bool TakeEntry(RecordReader& reader, const std::string& path, std::vector<Journa
     const auto oldBytes = lengthBefore ? reader.TakeBytes() : std::nullopt;
     const auto newBytes = oldBytes ? reader.TakeBytes() : std::nullopt;
     if (!newBytes) return false;
-    if (*kind != static_cast<std::uint8_t>(JournalEntryKind::TailBlock))
+    const bool head = *kind == static_cast<std::uint8_t>(JournalEntryKind::Id3v2Head);
+    if (*kind != static_cast<std::uint8_t>(JournalEntryKind::TailBlock) && !head)
         Damaged(path, "an entry of unknown kind " + std::to_string(*kind));
-    if (!IsBlockOrNone(*oldBytes) || !IsBlockOrNone(*newBytes)) Damaged(path, "a block of the wrong size");
-    if (!newBytes->empty() && *lengthBefore < kBlockSize) Damaged(path, "a block written into a file too short for it");
-    entries.push_back({JournalEntryKind::TailBlock, *entryPath, *lengthBefore, *oldBytes, *newBytes});
+    if (!head && (!IsBlockOrNone(*oldBytes) || !IsBlockOrNone(*newBytes))) Damaged(path, "a block of the wrong size");
+    if (!head && !newBytes->empty() && *lengthBefore < kBlockSize)
+        Damaged(path, "a block written into a file too short for it");
+    entries.push_back({static_cast<JournalEntryKind>(*kind), *entryPath, *lengthBefore, *oldBytes, *newBytes});
     return true;
 }
 

@@ -14,7 +14,9 @@ namespace sonatag {
 inline constexpr std::uint32_t kJournalVersion = 1;
 
 // What an entry describes. TailBlock: the last bytes of a file replaced or appended.
-enum class JournalEntryKind : std::uint8_t { TailBlock = 1 };
+// Id3v2Head: the ID3v2 tag at the start of a file (none where its bytes are empty) replaced by
+// another, in place or, where the size changed, by rewriting the file.
+enum class JournalEntryKind : std::uint8_t { TailBlock = 1, Id3v2Head = 2 };
 
 // Pending until the write of the file ends one way or the other; an entry still pending after a
 // crash may or may not have been written.
@@ -26,6 +28,7 @@ struct JournalEntry {
     std::int64_t lengthBefore = 0;
     std::string oldBytes;  // the last 128 bytes the write replaces; empty where it appends
     std::string newBytes;  // the 128 bytes the write leaves at the end; empty when nothing is written
+                           // (for Id3v2Head: the tag at the start before and after)
     JournalOutcome outcome = JournalOutcome::Pending;
 
     bool operator==(const JournalEntry&) const = default;

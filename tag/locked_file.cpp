@@ -123,3 +123,18 @@ void CloseWritten(const std::string& path, LockedFile& file) {
 }
 
 }  // namespace sonatag
+
+namespace sonatag {
+
+int ReadBytesAt(int fd, char* data, std::size_t count, off_t offset) {
+    const int error = TransferAll(::pread, fd, data, count, offset);
+    return error == kEndedEarly ? EIO : error;
+}
+
+int WriteBytesAt(int fd, const char* data, std::size_t count, off_t offset) {
+    auto write = [](int fd, char* data, std::size_t count, off_t offset) { return ::pwrite(fd, data, count, offset); };
+    const int error = TransferAll(write, fd, const_cast<char*>(data), count, offset);
+    return error == kEndedEarly ? EIO : error;
+}
+
+}  // namespace sonatag

@@ -60,3 +60,12 @@ int TruncateTo(const LockedFile& file, off_t length);
 void CloseWritten(const std::string& path, LockedFile& file);
 
 }  // namespace sonatag
+
+namespace sonatag {
+
+// count bytes at offset, with the retries of WriteBlockAt. 0 or the error; a file that ends
+// before count bytes counts as EIO.
+int ReadBytesAt(int fd, char* data, std::size_t count, off_t offset);
+int WriteBytesAt(int fd, const char* data, std::size_t count, off_t offset);
+
+}  // namespace sonatag

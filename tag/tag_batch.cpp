@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "tag/id3v2_file.h"
 #include "tag/locked_file.h"
 #include "tag/tag_write.h"
 
@@ -142,11 +143,13 @@ void WriteTagBatch(std::span<const BatchFile> files, JournalWriter* journal, con
 
 bool MayNeedRestore(const JournalEntry& entry) {
     const bool written = entry.outcome == JournalOutcome::Written || entry.outcome == JournalOutcome::Pending;
+    if (entry.kind == JournalEntryKind::Id3v2Head) return written && !entry.newBytes.empty();
     return written && entry.newBytes.size() == static_cast<std::size_t>(kBlockSize);
 }
 
 RestoreOutcome RestoreEntry(const JournalEntry& entry) {
     if (!MayNeedRestore(entry)) return RestoreOutcome::NotWritten;
+    if (entry.kind == JournalEntryKind::Id3v2Head) return RestoreId3v2Head(entry);
     LockedFile file = OpenLocked(entry.path, Access::Write);
     const bool appended = entry.oldBytes.empty();
     const off_t lengthBefore = entry.lengthBefore;

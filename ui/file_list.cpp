@@ -9,6 +9,7 @@
 #include "platform/list_box.h"
 #include "res/dialogs.h"
 #include "res/resource.h"
+#include "ui/id3v2_option.h"
 #include "ui/list_selection.h"
 #include "ui/path_intake.h"
 #include "ui/tag_text.h"
@@ -134,5 +135,6 @@ void CSonatagDlg::OnContextMenu(QWidget*, QPoint point) {
     const QRect listFrame(m_listFiles->mapToGlobal(QPoint(0, 0)), m_listFiles->size());
     if (!StrictlyInside(listFrame, point)) return;
     EnableMenuItem(ID_LIST_UNDO, sonatag::ui::HasSomethingToUndo(journalPath_));
+    CheckMenuItem(ID_LIST_MIRROR_ID3V2, sonatag::ui::MirrorsId3v2());
     TrackPopupMenu(kListMenu, point);
 }

@@ -11,7 +11,9 @@
 #include "platform/list_box.h"
 #include "player/ocx1.h"
 #include "res/resource.h"
+#include "tag/id3v2_file.h"
 #include "tag/tag_batch.h"
+#include "ui/id3v2_option.h"
 #include "ui/list_selection.h"
 #include "ui/name_list.h"
 #include "ui/tag_text.h"
@@ -153,7 +155,8 @@ void CSonatagDlg::OnModify() {
     std::optional<sonatag::FileError> failure;
     bool cancelled = false;
     std::size_t reached = 0;
-    sonatag::WriteTagBatch(files, &journal, [&](const sonatag::BatchFileResult& result) {
+    const auto writeBatch = sonatag::ui::MirrorsId3v2() ? sonatag::WriteMirrorBatch : sonatag::WriteTagBatch;
+    writeBatch(files, &journal, [&](const sonatag::BatchFileResult& result) {
         reached = result.index;
         if (result.error != nullptr) {
             failure = *result.error;

@@ -5,6 +5,7 @@
 #include "tag/cp936.h"
 #include "tag/field_text.h"
 #include "tag/file_name.h"
+#include "tag/id3v2_file.h"
 #include "tag/tag_file.h"
 #include "ui/file_error_text.h"
 
@@ -41,6 +42,17 @@ bool IsHidden(char16_t c) {
     return control || reorders;
 }
 
+QString Utf8Text(const std::string& utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+// A frame as players show it, with its GBK reading where it looks like mislabelled GBK.
+QString FrameText(const Id3v2Field& field) {
+    if (!field.present) return QStringLiteral("无");
+    if (field.asGbk.empty()) return Utf8Text(field.text);
+    return QStringLiteral("%1（疑似 GBK 乱码，应为：%2）").arg(Utf8Text(field.text), Utf8Text(field.asGbk));
+}
+
 }  // namespace
 
 QString Visible(const QString& text) {
@@ -57,17 +69,22 @@ QString Visible(const QString& text) {
 }
 
 QString TagToolTip(const QString& path) {
-    TagReadResult tag;
+    BothTags tags;
     try {
-        tag = ReadTagFields(FileSystemPath(path));
+        tags = ReadBothTags(FileSystemPath(path));
     } catch (const FileError& error) {
         return *FileErrorText(error);
     }
     const QString none = QStringLiteral("无");
-    const bool found = tag.outcome == ReadOutcome::Found;
-    return QStringLiteral("标题：%1\n艺术家：%2\n专辑：%3")
-        .arg(found ? FromTagText(tag.fields.title) : none, found ? FromTagText(tag.fields.artist) : none,
-             found ? FromTagText(tag.fields.album) : none);
+    const bool found = tags.id3v1.outcome == ReadOutcome::Found;
+    const QString id3v1 = QStringLiteral("标题：%1\n艺术家：%2\n专辑：%3")
+                              .arg(found ? FromTagText(tags.id3v1.fields.title) : none,
+                                   found ? FromTagText(tags.id3v1.fields.artist) : none,
+                                   found ? FromTagText(tags.id3v1.fields.album) : none);
+    if (!tags.id3v2) return id3v1;
+    const Id3v2Fields& v2 = *tags.id3v2;
+    return QStringLiteral("ID3v1 标签：\n%1\n\nID3v2.%2 标签（播放器显示这一个）：\n标题：%3\n艺术家：%4\n专辑：%5")
+        .arg(id3v1, QString::number(v2.version), FrameText(v2.title), FrameText(v2.artist), FrameText(v2.album));
 }
 
 }  // namespace sonatag::ui

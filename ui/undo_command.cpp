@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <algorithm>
+#include <set>
+#include <string>
 
 #include "app/sonatag_dlg.h"
 #include "res/resource.h"
@@ -66,12 +68,16 @@ void CSonatagDlg::OnUndo() {
     const std::vector<JournalEntry> entries = sonatag::ReadJournal(sonatag::ui::FileSystemPath(journalPath_));
     const int count = static_cast<int>(std::count_if(entries.begin(), entries.end(), sonatag::MayNeedRestore));
     if (count == 0) return;
-    const QString question = QStringLiteral("此操作将恢复上次修改的 %1 个文件的ID3信息，继续吗？").arg(count);
+    // A file written with its ID3v2 tag has two entries; it is counted once.
+    std::set<std::string> files;
+    for (const JournalEntry& entry : entries)
+        if (sonatag::MayNeedRestore(entry)) files.insert(entry.path);
+    const QString question = QStringLiteral("此操作将恢复上次修改的 %1 个文件的ID3信息，继续吗？").arg(files.size());
     if (MessageBox(question, QStringLiteral("撤销修改"), kQuestion) != IDYES) return;
 
     sonatag::ui::WorkProgress progress(this, QStringLiteral("撤销修改"), count, progressDelay_);
     int done = 0;
-    int restored = 0;
+    std::set<std::string> restored;
     QStringList leftAlone;
     bool cancelled = false;
     // The last write first, which is the top of the list: a file written twice goes back
@@ -80,10 +86,11 @@ void CSonatagDlg::OnUndo() {
         if (!sonatag::MayNeedRestore(*entry)) continue;
         try {
             const RestoreOutcome outcome = sonatag::RestoreEntry(*entry);
-            if (outcome == RestoreOutcome::Restored) ++restored;
-            if (outcome == RestoreOutcome::Changed) leftAlone.append(DisplayPath(entry->path));
+            if (outcome == RestoreOutcome::Restored) restored.insert(entry->path);
+            if (outcome == RestoreOutcome::Changed && !leftAlone.contains(DisplayPath(entry->path)))
+                leftAlone.append(DisplayPath(entry->path));
         } catch (const sonatag::FileError&) {
-            leftAlone.append(DisplayPath(entry->path));
+            if (!leftAlone.contains(DisplayPath(entry->path))) leftAlone.append(DisplayPath(entry->path));
         }
         cancelled = !progress.Step(++done);
     }
@@ -92,5 +99,6 @@ void CSonatagDlg::OnUndo() {
     if (!cancelled) QFile::remove(journalPath_);
 
     const unsigned int icon = leftAlone.isEmpty() && !cancelled ? MB_ICONINFORMATION : MB_ICONEXCLAMATION;
-    MessageBox(UndoneMessage(restored, leftAlone, cancelled), QStringLiteral("撤销修改"), MB_OK | icon | MB_TOPMOST);
+    MessageBox(UndoneMessage(static_cast<int>(restored.size()), leftAlone, cancelled), QStringLiteral("撤销修改"),
+               MB_OK | icon | MB_TOPMOST);
 }

@@ -47,9 +47,9 @@ TEST_F(UsageTest, AnOptionValueMayLookLikeAnOptionAndDoubleDashEndsTheOptions) {
 TEST(CliInfoTest, VersionAndHelpGoToStandardOutput) {
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"--version"}, "1.0.0.1\n"},
-        {{"--help"}, "Usage: sonatag-cli show [--json] FILE...\n"},
-        {{"-h"}, "Usage: sonatag-cli show [--json] FILE...\n"},
-        {{"set", "--help"}, "Usage: sonatag-cli show [--json] FILE...\n"},
+        {{"--help"}, "Usage: sonatag-cli show [--json] [--id3v2] FILE...\n"},
+        {{"-h"}, "Usage: sonatag-cli show [--json] [--id3v2] FILE...\n"},
+        {{"set", "--help"}, "Usage: sonatag-cli show [--json] [--id3v2] FILE...\n"},
     };
     for (const auto& [commandLine, begin] : cases) {
         const CliResult result = RunCli(commandLine);

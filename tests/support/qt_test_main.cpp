@@ -8,6 +8,9 @@ int main(int argc, char** argv) {
     // The window keeps its undo journal under XDG_STATE_HOME: never the user's own in a test.
     const QTemporaryDir state;
     qputenv("XDG_STATE_HOME", state.path().toUtf8());
+    // Nor the user's settings.
+    const QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     QApplication app(argc, argv);
     // Settings the window keeps go to a test folder, never to the user's own.
     QStandardPaths::setTestModeEnabled(true);

@@ -147,7 +147,7 @@ TEST(JournalTest, ReadingKeepsWholeRecordsAndRefusesWhatItDoesNotKnow) {
         "",
         "SONATAGX" + header.substr(8),
         whole.substr(0, 8) + std::string("\x02\0\0\0", 4),
-        header + "E\x02" + std::string(20, '\0'),
+        header + "E\x07" + std::string(20, '\0'),
         header + "X",
         header + std::string("O\0\0\0\0\x01", 6),
         whole.substr(0, whole.find("/a")) + std::string("/a\xff\x7f\0\0\0\0\0\0\0", 11) +

@@ -139,7 +139,8 @@ TEST_F(FileListTest, TheMenuOffersItsCommandsAndRunsTheChosenOne) {
             QTest::keyClick(popup, Qt::Key_Return);
         });
         dlg.OnContextMenu(nullptr, ListFrame().center());
-        EXPECT_EQ(offered, QStringList({"移除当前文件", "选中全部文件", "播放当前音乐", "撤销上次修改"}));
+        EXPECT_EQ(offered, QStringList({"移除当前文件", "选中全部文件", "播放当前音乐", "撤销上次修改",
+                                        "同时写入 ID3v2 标签", "修复 ID3v2 乱码"}));
     }
     EXPECT_EQ(dlg.boxes, QStringList({kRemoveQuestion}));
     EXPECT_TRUE(Items().isEmpty());

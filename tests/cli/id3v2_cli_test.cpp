@@ -1,0 +1,87 @@
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/cli/cli_process.h"
+#include "tests/support/id3v2_bytes.h"
+
+namespace sonatag::test {
+namespace {
+
+class Id3v2CliTest : public CliTest {
+protected:
+    // 晴天 in GBK labelled ISO-8859-1 and a Latin-1 artist, with room to repair in place.
+    const std::string mislabelled = Id3v2TagBytes(
+        3, Id3v2Frame("TIT2", Latin1Payload("\xC7\xE7\xCC\xEC")) + Id3v2Frame("TPE1", Latin1Payload("Bj\xF6rk")), 64);
+    const std::string latin1 = Id3v2TagBytes(4, Id3v2Frame("TIT2", Latin1Payload("No\xEBl"), 4));
+
+    // A file with head before the audio and tail after it.
+    std::string MakeTagged(std::string_view name, std::string_view head, std::string_view tail = "") {
+        const std::string path = dir.file(name);
+        WriteBytes(path, std::string(head) + audio + std::string(tail));
+        return path;
+    }
+};
+
+TEST_F(Id3v2CliTest, ShowNamesBothTagsAndMarksMislabelledFrames) {
+    const std::string a = MakeTagged("a.mp3", mislabelled, TagBlock("v1", "", ""));
+    const std::string b = MakeFile("b.mp3");
+    const std::string c = MakeTagged("c.mp3", Id3v2TagBytes(3, "", 1 << 20).substr(0, 10));  // runs past the end
+
+    const CliResult plain = RunCli({"show", "--id3v2", a, b, c});
+    EXPECT_EQ(plain.exitCode, 0) << plain.err;
+    EXPECT_EQ(plain.out, a + ": title \"v1\", artist \"\", album \"\"\n" + a +
+                             ": ID3v2.3: title \"ÇçÌì\" (GBK labelled ISO-8859-1: \"晴天\"), artist \"Björk\"\n" + b +
+                             ": no tag\n" + b + ": no ID3v2 tag\n" + c + ": no tag\n" + c +
+                             ": the ID3v2 tag cannot be read: the ID3v2 tag runs past the end of the file\n");
+
+    const CliResult json = RunCli({"show", "--json", "--id3v2", a, b});
+    EXPECT_EQ(json.out,
+              "{\"path\": \"" + a +
+                  "\", \"status\": \"found\", \"title\": \"v1\", \"artist\": \"\", \"album\": \"\", \"id3v2\": "
+                  "{\"version\": \"2.3\", \"title\": \"ÇçÌì\", \"title_gbk\": \"晴天\", \"artist\": \"Björk\"}}\n"
+                  "{\"path\": \"" +
+                  b + "\", \"status\": \"notag\", \"id3v2\": null}\n");
+}
+
+TEST_F(Id3v2CliTest, SetWritesBothTagsAndUndoPutsEveryByteBack) {
+    const std::vector<std::string> files = {MakeTagged("a.mp3", mislabelled),
+                                            MakeTagged("b.mp3", latin1, TagBlock("x", "y", "z"))};
+    const std::vector<std::string> before = {ReadBytes(files[0]), ReadBytes(files[1])};
+    const std::string journal = dir.file("journal");
+
+    const CliResult set =
+        RunCli({"set", "--id3v2", "--journal", journal, "--title", " 七里香 ", "--album", "专辑", files[0], files[1]});
+    EXPECT_EQ(set.exitCode, 0) << set.err;
+    const CliResult shown = RunCli({"show", "--id3v2", files[1]});
+    EXPECT_EQ(shown.out, files[1] + ": title \"七里香\", artist \"y\", album \"专辑\"\n" + files[1] +
+                             ": ID3v2.4: title \"七里香\", artist \"y\", album \"专辑\"\n");
+
+    const CliResult undone = RunCli({"undo", journal});
+    EXPECT_EQ(undone.exitCode, 0) << undone.err;
+    EXPECT_EQ(undone.out, "restored 2 files, left 0 alone\n");
+    EXPECT_TRUE(ReadBytes(files[0]) == before[0]);
+    EXPECT_TRUE(ReadBytes(files[1]) == before[1]);
+}
+
+TEST_F(Id3v2CliTest, RepairConvertsMislabelledFramesOnly) {
+    const std::string a = MakeTagged("a.mp3", mislabelled);
+    const std::string b = MakeTagged("b.mp3", latin1);
+    const std::string before = ReadBytes(a);
+    const std::string expected = a + ": TIT2: \"ÇçÌì\" → \"晴天\"\n" + b + ": nothing to repair\n";
+
+    const CliResult dryRun = RunCli({"repair", "--dry-run", a, b});
+    EXPECT_EQ(dryRun.out, expected);
+    EXPECT_TRUE(ReadBytes(a) == before);
+
+    const CliResult repaired = RunCli({"repair", a, b});
+    EXPECT_EQ(repaired.exitCode, 0) << repaired.err;
+    EXPECT_EQ(repaired.out, expected);
+    EXPECT_EQ(ReadBytes(a).size(), before.size()) << "repaired in place";
+    EXPECT_EQ(RunCli({"repair", a}).out, a + ": nothing to repair\n");
+    EXPECT_EQ(RunCli({"repair", "--id3v2", a}).exitCode, 2);
+}
+
+}  // namespace
+}  // namespace sonatag::test

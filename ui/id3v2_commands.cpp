@@ -1,0 +1,102 @@
+// The ID3v2 entries of the list's context menu: the mirror setting and the repair of GBK frames
+// labelled ISO-8859-1.
+
+#include <QSettings>
+#include <vector>
+
+#include "app/sonatag_dlg.h"
+#include "platform/list_box.h"
+#include "res/resource.h"
+#include "tag/id3v2_file.h"
+#include "ui/id3v2_option.h"
+#include "ui/list_selection.h"
+#include "ui/tag_text.h"
+#include "ui/undo_journal.h"
+
+namespace sonatag::ui {
+namespace {
+
+const QString kMirrorKey = QStringLiteral("id3v2/mirror");
+
+QSettings UserSettings() {
+    return QSettings(QStringLiteral("sonatag"), QStringLiteral("sonatag"));
+}
+
+}  // namespace
+
+bool MirrorsId3v2() {
+    return UserSettings().value(kMirrorKey, false).toBool();
+}
+
+void SetMirrorsId3v2(bool on) {
+    UserSettings().setValue(kMirrorKey, on);
+}
+
+}  // namespace sonatag::ui
+
+namespace {
+
+constexpr int kMostFilesPreviewed = 10;
+const QString kRepairCaption = QStringLiteral("修复 ID3v2 乱码");
+
+struct PlannedRepair {
+    QString path;
+    std::vector<sonatag::FrameRepair> repairs;
+};
+
+QString Utf8Text(const std::string& utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+QString FrameName(const std::string& frameId) {
+    if (frameId == "TIT2") return QStringLiteral("标题");
+    if (frameId == "TPE1") return QStringLiteral("艺术家");
+    if (frameId == "TALB") return QStringLiteral("专辑");
+    return QString::fromStdString(frameId);
+}
+
+// The question before a repair: each file with its frames old → new, ten files at most.
+QString RepairPreview(const std::vector<PlannedRepair>& planned) {
+    QString text = QStringLiteral("以下 %1 个文件的 ID3v2 标签含有 GBK 乱码，将改写为 Unicode：").arg(planned.size());
+    for (std::size_t at = 0; at < planned.size() && at < kMostFilesPreviewed; ++at) {
+        text += u'\n' + planned[at].path;
+        for (const sonatag::FrameRepair& repair : planned[at].repairs) {
+            text += QStringLiteral("\n    %1：%2 → %3")
+                        .arg(FrameName(repair.frameId), Utf8Text(repair.before), Utf8Text(repair.after));
+        }
+    }
+    if (planned.size() > kMostFilesPreviewed)
+        text += QStringLiteral("\n……另有 %1 个文件。").arg(planned.size() - kMostFilesPreviewed);
+    return text + QStringLiteral("\n继续吗？");
+}
+
+}  // namespace
+
+void CSonatagDlg::OnListMirrorId3v2() {
+    sonatag::ui::SetMirrorsId3v2(!sonatag::ui::MirrorsId3v2());
+}
+
+void CSonatagDlg::OnListRepairId3v2() {
+    const std::vector<int> rows = sonatag::ui::SelectedRows(*m_listFiles);
+    if (rows.empty()) return;
+    std::vector<PlannedRepair> planned;
+    for (const int row : rows) {
+        const QString path = m_listFiles->item(row)->text();
+        sonatag::RepairOutcome look = sonatag::RepairId3v2(sonatag::ui::FileSystemPath(path), true);
+        if (!look.repairs.empty()) planned.push_back({path, std::move(look.repairs)});
+    }
+    if (planned.empty()) {
+        MessageBox(QStringLiteral("所选文件的 ID3v2 标签中没有 GBK 乱码。"), kRepairCaption,
+                   MB_OK | MB_ICONINFORMATION | MB_TOPMOST);
+        return;
+    }
+    if (MessageBox(RepairPreview(planned), kRepairCaption, MB_YESNO | MB_ICONEXCLAMATION | MB_TOPMOST) != IDYES) return;
+
+    // Undo of the last Modify undoes the repair instead.
+    sonatag::JournalWriter journal = sonatag::ui::NewJournal(journalPath());
+    for (const PlannedRepair& file : planned)
+        sonatag::RepairId3v2(sonatag::ui::FileSystemPath(file.path), false, &journal);
+    journal.Sync();
+    MessageBox(QStringLiteral("已修复 %1 个文件的 ID3v2 标签。").arg(planned.size()), kRepairCaption,
+               MB_OK | MB_ICONINFORMATION | MB_TOPMOST);
+}
