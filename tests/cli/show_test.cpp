@@ -20,8 +20,7 @@ TEST_F(ShowTest, PlainFormGivesOneSafeLinePerFileAndErrorsOnStandardError) {
     EXPECT_EQ(result.out, tagged + ": title \"歌\", artist \"艺术家\", album \"专\"\n" + controls +
                               ": title \"red\\x1b[31m\", artist \"tab\\there\", album \"bell\\x07\"\n" + untagged +
                               ": no tag\n" + tiny + ": too short to hold a tag\n");
-    EXPECT_NE(result.err.find(missing + ": "), std::string::npos) << result.err;
-    EXPECT_NE(result.err.find("No such file"), std::string::npos) << result.err;
+    EXPECT_EQ(result.err.rfind("sonatag-cli: " + missing + ": ", 0), 0u) << result.err;
     EXPECT_NE(result.err.find(dir.path().string() + ": not a regular file"), std::string::npos) << result.err;
 }
 
@@ -36,36 +35,14 @@ TEST_F(ShowTest, JsonGivesEachStatusWithExactlyItsKeysAndStaysValidForAnyBytes) 
 
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, "");
-    const std::string shownPath = dir.file("bad\uFFFD\\u0001name\uFFFD\uFFFD.mp3");
-    const std::string expected = "{\"path\": \"" + shownPath +
+    const std::string expected = "{\"path\": \"" + dir.file("bad\uFFFD\\u0001name\uFFFD\uFFFD.mp3") +
                                  "\", \"status\": \"found\", \"title\": \"q\\\"b\\\\s\\u0001\\u001f\\u007f 你好\", "
-                                 "\"artist\": \"\uFFFD€ 5\", \"album\": \"x\\n\\r\\t\"}\n"
-                                 "{\"path\": \"" +
+                                 "\"artist\": \"\uFFFD€ 5\", \"album\": \"x\\n\\r\\t\"}\n{\"path\": \"" +
                                  untagged + "\", \"status\": \"notag\"}\n{\"path\": \"" + tiny +
                                  "\", \"status\": \"tooshort\"}\n{\"path\": \"" + missing +
                                  "\", \"status\": \"error\", \"error\": \"" + missing + ": ";
     EXPECT_EQ(result.out.substr(0, expected.size()), expected);
     EXPECT_EQ(result.out.find('\n', expected.size()), result.out.size() - 1) << "the error is one line";
-    EXPECT_TRUE(result.out.ends_with("\"}\n")) << result.out;
-}
-
-TEST_F(ShowTest, ManyFilesGiveOneLineEachInOrder) {
-    std::vector<std::string> arguments{"show", "--json"};
-    std::string expected;
-    for (int i = 0; i < 600; ++i) {  // more than one output buffer's worth
-        const std::string number = std::to_string(i);
-        const bool tagged = i % 3 != 0;
-        arguments.push_back(
-            MakeFile("song " + number + " 歌.mp3", tagged ? TagBlock("\xB8\xE8 " + number, "", "") : ""));
-        expected += "{\"path\": \"" + arguments.back() + "\", \"status\": ";
-        expected += tagged ? "\"found\", \"title\": \"歌 " + number + "\", \"artist\": \"\", \"album\": \"\"}\n"
-                           : "\"notag\"}\n";
-    }
-
-    const CliResult result = RunCli(arguments);
-
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.out, expected);
 }
 
 }  // namespace

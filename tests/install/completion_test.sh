@@ -10,22 +10,15 @@ cd "$folder" && mkdir music && touch a.mp3 B.MP3 notes.txt '晴 天.mp3' -- -x.m
 # The command line up to the cursor (the last word is the one completed) | the sorted completions.
 cases=(
     "sonatag-cli |--help --version repair set show undo"
-    "sonatag-cli s|set show"
     "sonatag-cli set --ti|--title --title-from-name"
     "sonatag-cli show -|-- --files-from --help --id3v2 --jobs --json --null --recursive -0 -j -r"
-    "sonatag-cli repair -|-- --dry-run --help --journal"
-    "sonatag-cli undo -|--help"
     "sonatag-cli show |-x.mp3 B.MP3 a.mp3 music 晴 天.mp3"
     "sonatag-cli set --json n|"
-    "sonatag-cli set --album x n|"
     "sonatag-cli set --journal n|notes.txt"
-    "sonatag-cli set --journal = n|notes.txt"
     "sonatag-cli show --files-from |-x.mp3 B.MP3 a.mp3 music notes.txt 晴 天.mp3"
     "sonatag-cli set --title |"
-    "sonatag-cli show -j |"
     "sonatag-cli show -- -|-x.mp3"
     "sonatag-cli undo n|notes.txt"
-    "sonatag-cli frobnicate |"
 )
 failures=0
 for entry in "${cases[@]}"; do
@@ -36,10 +29,6 @@ for entry in "${cases[@]}"; do
     COMPREPLY=()
     _sonatag_cli
     actual=$(printf '%s\n' "${COMPREPLY[@]}" | LC_ALL=C sort | paste -sd' ')
-    if [[ $actual != "$expected" ]]; then
-        echo "FAIL: '$line' completes to '$actual', expected '$expected'" >&2
-        failures=$((failures + 1))
-    fi
+    [[ $actual == "$expected" ]] || { echo "FAIL: '$line' gives '$actual', not '$expected'" >&2; failures=1; }
 done
-((failures == 0)) && echo "${#cases[@]} command lines complete as expected."
-exit $((failures > 0))
+exit $failures

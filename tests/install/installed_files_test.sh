@@ -26,19 +26,9 @@ for file in "${expected[@]}"; do
 done
 modules=("$prefix"/lib*/sonatag/modules/media.so)
 [[ -s ${modules[0]} ]] || fail "not installed: the media module lib*/sonatag/modules/media.so"
-for program in sonatag sonatag-cli; do
-    [[ -x $prefix/bin/$program ]] || fail "not executable: bin/$program"
-done
 
 desktop-file-validate "$prefix/share/applications/$id.desktop" || fail "desktop-file-validate"
-grep -qx "Icon=$id" "$prefix/share/applications/$id.desktop" || fail "the desktop entry's icon is not $id"
-appstreamcli validate-tree --no-net "$prefix" >/dev/null || fail "appstreamcli validate-tree"
 appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" >/dev/null || fail "appstreamcli validate"
-
-for page in sonatag sonatag-cli; do
-    warnings=$(MANWIDTH=80 man --warnings -E UTF-8 -l "$prefix/share/man/man1/$page.1.gz" 2>&1 >/dev/null)
-    [[ -z $warnings ]] || fail "$page(1) renders with warnings: $warnings"
-done
 
 version=$("$prefix/bin/sonatag-cli" --version)
 grep -q "<release version=\"$version\"" "$prefix/share/metainfo/$id.metainfo.xml" ||
@@ -54,5 +44,4 @@ for option in $options; do
     grep -qE -- "(^|[^a-zA-Z0-9-])$option([^a-zA-Z0-9-]|$)" <<<"$completion" || fail "$option is not completed"
 done
 
-((failures == 0)) && echo "The installed tree is complete and valid."
 exit $((failures > 0))

@@ -1,9 +1,5 @@
 #include "tests/support/ui_testing.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <QAbstractButton>
 #include <ostream>
 
@@ -22,17 +18,9 @@ int TestDlg::MessageBox(const QString& text, const QString& caption, unsigned in
     return (type & MB_YESNO) ? answer : IDOK;
 }
 
-int TestDlg::TrackPopupMenu(const MenuTemplate& menu, QPoint point) {
+int TestDlg::TrackPopupMenu(const MenuTemplate&, QPoint point) {
     menuPoints.push_back(point);
-    return realMenus ? CSonatagDlg::TrackPopupMenu(menu, point) : 0;
-}
-
-HeldLock::HeldLock(const QString& path) : fd_(::open(path.toUtf8().constData(), O_RDONLY | O_CLOEXEC)) {
-    EXPECT_EQ(::flock(fd_, LOCK_EX | LOCK_NB), 0) << path.toStdString();
-}
-
-HeldLock::~HeldLock() {
-    ::close(fd_);
+    return 0;
 }
 
 UiTest::UiTest() {
@@ -110,12 +98,6 @@ std::vector<int> UiTest::Selected() const {
 
 QStringList UiTest::EditTexts() const {
     return {dlg.m_editTitle->text(), dlg.m_editArtist->text(), dlg.m_editAlbum->text()};
-}
-
-void UiTest::ExpectPanelEnabled(bool enabled) const {
-    for (const QWidget* control : std::initializer_list<const QWidget*>{dlg.m_checkUseFileName, dlg.m_editTitle,
-                                                                        dlg.m_editArtist, dlg.m_editAlbum})
-        EXPECT_EQ(control->isEnabled(), enabled) << control->objectName().toStdString();
 }
 
 }  // namespace sonatag::test

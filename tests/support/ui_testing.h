@@ -21,7 +21,7 @@ namespace sonatag::test {
 
 // The main window with the user's side of its dialogs played by the test: message boxes are
 // recorded and answered, the file dialog returns what the test chose, popup menus are
-// recorded unless realMenus is set.
+// recorded and never shown.
 class TestDlg : public CSonatagDlg {
 public:
     int MessageBox(const QString& text, const QString& caption, unsigned int type) override;
@@ -33,20 +33,6 @@ public:
     int answer = IDYES;  // to every yes-or-no question
     QStringList chosen;  // what the file dialog returns, empty for a cancel
     std::vector<QPoint> menuPoints;
-    bool realMenus = false;
-};
-
-// Holds an exclusive lock on a file, as another program working on it would: the tag layer
-// cannot open it then, not even as root.
-class HeldLock {
-public:
-    explicit HeldLock(const QString& path);
-    ~HeldLock();
-    HeldLock(const HeldLock&) = delete;
-    HeldLock& operator=(const HeldLock&) = delete;
-
-private:
-    int fd_;
 };
 
 class UiTest : public ::testing::Test {
@@ -74,7 +60,6 @@ protected:
     QString Caption(int id) const { return dlg.GetDlgItemText(id); }
     QStringList EditTexts() const;
     bool Enabled(int id) const { return dlg.GetDlgItem(id)->isEnabled(); }
-    void ExpectPanelEnabled(bool enabled) const;  // the check box and the three edits
 
     TempDir dir;
     TestDlg dlg;

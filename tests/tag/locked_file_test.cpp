@@ -16,12 +16,8 @@
 #include "tag/tag_file.h"
 #include "tests/support/test_files.h"
 
-namespace sonatag {
+namespace sonatag::test {
 namespace {
-
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
 
 // What a read and then a write of path come to: "read"/"wrote" or the error's reason.
 std::string ReadAndWrite(const std::string& path) {
@@ -57,19 +53,18 @@ pid_t LockInChild(const std::string& path, int (*lock)(int)) {
     return child;
 }
 
-int ReadRecordLock(int fd) {
-    struct flock whole {};
-    whole.l_type = F_RDLCK;
-    return ::fcntl(fd, F_SETLK, &whole);
-}
-
 TEST(LockedFileTest, RecordLocksOfOtherProgramsCountAndReadersShare) {
     const TempDir dir;
     const std::string path = dir.file("song.mp3"), before(200, 'x');
     WriteBytes(path, before);
     const std::string inUse = "the file is in use by another program";
     const std::pair<int (*)(int), std::string> cases[] = {
-        {ReadRecordLock, "read; " + inUse},
+        {[](int fd) {
+             struct flock whole {};
+             whole.l_type = F_RDLCK;
+             return ::fcntl(fd, F_SETLK, &whole);
+         },
+         "read; " + inUse},
         {[](int fd) { return ::lockf(fd, F_TLOCK, 0); }, inUse + "; " + inUse},
         {[](int fd) { return ::flock(fd, LOCK_SH); }, "read; " + inUse},
     };
@@ -126,4 +121,4 @@ TEST(LockedFileTest, FieldsNotGivenToAnUpdateKeepEveryByte) {
 }
 
 }  // namespace
-}  // namespace sonatag
+}  // namespace sonatag::test

@@ -13,10 +13,7 @@ using sonatag::FileError;
 using sonatag::ui::FileErrorText;
 
 TEST(FileErrorTextTest, NamesTheFileAndGivesCommonReasonsInChinese) {
-    const struct {
-        int error;
-        QString reason;
-    } cases[] = {
+    const std::pair<int, QString> cases[] = {
         {EWOULDBLOCK, QStringLiteral("文件正被其他程序使用")},
         {EACCES, QStringLiteral("没有访问权限")},
         {EROFS, QStringLiteral("文件所在的文件系统是只读的")},
@@ -26,10 +23,9 @@ TEST(FileErrorTextTest, NamesTheFileAndGivesCommonReasonsInChinese) {
         {EIO, QStringLiteral("读写设备出错")},
         {EFBIG, qt_error_string(EFBIG)},
     };
-    for (const auto& c : cases) {
-        const std::optional<QString> text = FileErrorText(FileError("/歌/bad\xff <b>.mp3", c.error, "x"));
-        ASSERT_TRUE(text.has_value());
-        EXPECT_EQ(*text, QStringLiteral("读写文件 \"/歌/bad\uFFFD <b>.mp3\" 时出错：") + c.reason);
+    for (const auto& [error, reason] : cases) {
+        EXPECT_EQ(FileErrorText(FileError("/歌/bad\xff <b>.mp3", error, "x")),
+                  QStringLiteral("读写文件 \"/歌/bad\uFFFD <b>.mp3\" 时出错：") + reason);
     }
     EXPECT_FALSE(FileErrorText(std::runtime_error("not a file error")).has_value());
 }
