@@ -27,20 +27,5 @@ TEST(SonatagDlgTest, EnterRunsTheDefaultButtonAndNeverClosesTheWindow) {
     EXPECT_TRUE(dlg.isVisible());
 }
 
-TEST(SonatagDlgTest, EscapeTheExitButtonAndTheCloseBoxEndTheModalRun) {
-    const std::function<void(QWidget*)> ways[] = {
-        [](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); },
-        [](QWidget* modal) {
-            QTest::mouseClick(static_cast<CSonatagDlg*>(modal)->GetDlgItem(IDCANCEL), Qt::LeftButton);
-        },
-        [](QWidget* modal) { modal->close(); },
-    };
-    for (const auto& way : ways) {
-        CSonatagDlg modalDlg;
-        WhenModalOpens(way);
-        EXPECT_EQ(modalDlg.DoModal(), IDCANCEL);
-    }
-}
-
 }  // namespace
 }  // namespace sonatag::test

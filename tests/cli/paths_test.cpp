@@ -1,8 +1,5 @@
 // Where the paths come from (arguments, --files-from, walked folders) and -j.
 
-#include <string>
-#include <vector>
-
 #include "tests/support/cli_process.h"
 
 namespace sonatag::test {

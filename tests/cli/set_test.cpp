@@ -1,5 +1,3 @@
-#include <filesystem>
-#include <string>
 
 #include "tests/support/cli_process.h"
 

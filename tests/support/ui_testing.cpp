@@ -29,16 +29,11 @@ UiTest::UiTest() {
     EXPECT_TRUE(QTest::qWaitForWindowExposed(&dlg));
 }
 
-QString UiTest::Mp3(const std::string& name) {
+QString UiTest::Mp3(const std::string& name, const QStringList& tag) {
     MakeMp3(dir.file(name));
-    return QString::fromStdString(dir.file(name));
-}
-
-QString UiTest::Mp3WithTag(const std::string& name, const QStringList& tag) {
-    const QString path = Mp3(name);
     const auto field = [&](int i) { return Utf8ToCp936(tag.at(i).toStdString()).bytes; };
-    WriteTagFields(path.toStdString(), field(0), field(1), field(2));
-    return path;
+    if (!tag.isEmpty()) WriteTagFields(dir.file(name), field(0), field(1), field(2));
+    return QString::fromStdString(dir.file(name));
 }
 
 QString UiTest::ShortFile(const std::string& name) {
@@ -86,14 +81,6 @@ QStringList UiTest::Items() const {
     QStringList items;
     for (int row = 0; row < dlg.m_listFiles->count(); ++row) items.append(dlg.m_listFiles->item(row)->text());
     return items;
-}
-
-std::vector<int> UiTest::Selected() const {
-    std::vector<int> rows;
-    for (int row = 0; row < dlg.m_listFiles->count(); ++row) {
-        if (dlg.m_listFiles->item(row)->isSelected()) rows.push_back(row);
-    }
-    return rows;
 }
 
 QStringList UiTest::EditTexts() const {

@@ -26,7 +26,7 @@ class TestDlg : public CSonatagDlg {
 public:
     int MessageBox(const QString& text, const QString& caption, unsigned int type) override;
     QStringList ChooseFiles() override { return chosen; }
-    int TrackPopupMenu(const MenuTemplate& menu, QPoint point) override;
+    int TrackPopupMenu(const MenuTemplate&, QPoint point) override;
 
     QStringList boxes;  // each as its caption, its type in hex and its text: "错误 0x40010 文件..."
     std::vector<int> listCountAtBox;
@@ -40,8 +40,7 @@ protected:
     UiTest();
 
     // Real MP3 files in the temporary folder; their full paths. A tag is title, artist, album.
-    QString Mp3(const std::string& name);
-    QString Mp3WithTag(const std::string& name, const QStringList& tag);
+    QString Mp3(const std::string& name, const QStringList& tag = {});
     QString ShortFile(const std::string& name);  // 100 bytes, too short for a block
 
     // What the tag layer reads from a file: title, artist, album.
@@ -56,7 +55,6 @@ protected:
     QPoint InWindow(int row) const;  // the centre of an item, in the window
 
     QStringList Items() const;
-    std::vector<int> Selected() const;
     QString Caption(int id) const { return dlg.GetDlgItemText(id); }
     QStringList EditTexts() const;
     bool Enabled(int id) const { return dlg.GetDlgItem(id)->isEnabled(); }

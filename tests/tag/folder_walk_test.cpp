@@ -1,12 +1,5 @@
 #include "tag/folder_walk.h"
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <sstream>
-#include <string>
-#include <vector>
-
 #include "tests/support/test_files.h"
 
 namespace sonatag {
@@ -68,20 +61,6 @@ TEST(FolderWalkTest, TakesMp3FilesInNaturalOrderFilesFirstSkippingHiddenAndLinke
         WalkFolder(dir.path().string(), SortNaturally, recorder);
         EXPECT_EQ(recorder.found, expected) << what;
     }
-}
-
-TEST(FolderWalkTest, NaturalLessOrdersNumbersByValueUnderTheCLocale) {
-    // Each name goes before the next one.
-    std::vector<std::string> names;
-    std::istringstream list(
-        "0|00|1.mp3|01.mp3|2.mp3|007|10.mp3|18446744073709551616|18446744073709551617|a1|a1b|"
-        "track 9 b|track 10 a|x99|x100");
-    for (std::string name; std::getline(list, name, '|');) names.push_back(name);
-    for (std::size_t i = 0; i + 1 < names.size(); ++i) {
-        EXPECT_TRUE(NaturalLess(names[i], names[i + 1])) << names[i] << " < " << names[i + 1];
-        EXPECT_FALSE(NaturalLess(names[i + 1], names[i])) << names[i + 1] << " < " << names[i];
-    }
-    EXPECT_FALSE(NaturalLess("same", "same"));
 }
 
 }  // namespace

@@ -8,10 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
 #include <csignal>
-#include <string>
 
 #include "tag/tag_file.h"
 #include "tests/support/test_files.h"
@@ -103,21 +100,6 @@ TEST(LockedFileTest, WhatIsNoRegularFileIsNeverOpened) {
         }
     }
     ::close(watch);
-}
-
-TEST(LockedFileTest, FieldsNotGivenToAnUpdateKeepEveryByte) {
-    const TempDir dir;
-    const std::string path = dir.file("song.mp3"), audio(1000, 'U'), tail = "1999" + std::string(31, '\x01');
-    // Fields that read otherwise than they lie: a lead byte before a space or at the end, bytes
-    // after a NUL, trailing spaces.
-    for (std::string kept :
-         {std::string("\xB8 x"), std::string(29, 'a') + "\xB8", std::string("ab\0cd", 5), std::string("ab   ")}) {
-        kept.resize(30, '\0');
-        const std::string oldTitle = "old" + std::string(27, '\0'), newTitle = "new" + std::string(27, '\0');
-        WriteBytes(path, audio + "TAG" + oldTitle + kept + kept + tail);
-        ASSERT_EQ(UpdateTagFields(path, {"new", std::nullopt, std::nullopt}), WriteOutcome::Written);
-        EXPECT_EQ(ReadBytes(path), audio + "TAG" + newTitle + kept + kept + tail);
-    }
 }
 
 }  // namespace

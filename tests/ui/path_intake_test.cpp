@@ -4,7 +4,6 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
-#include <filesystem>
 
 #include "tests/support/ui_testing.h"
 

@@ -10,8 +10,7 @@ namespace {
 class PlayTest : public UiTest {
 protected:
     PlayTest()
-        : first(Mp3WithTag("a.mp3", {"一", "歌手一", "专辑一"})),
-          second(Mp3WithTag(" 第 二 .mp3", {"二", "歌手二", "专辑二"})) {
+        : first(Mp3("a.mp3", {"一", "歌手一", "专辑一"})), second(Mp3(" 第 二 .mp3", {"二", "歌手二", "专辑二"})) {
         Add({first, second, Mp3("A.mp3")});
     }
 
@@ -21,7 +20,7 @@ protected:
     QString first, second;
 };
 
-TEST_F(PlayTest, PlaysTheCaretItemOrElseTheFirstAndSavesTheExchangedTexts) {
+TEST_F(PlayTest, PlaysTheCaretItemAndShowsItsSavedTextsWithModifyDisabledWhenSelected) {
     Click("IDC_PLAY");
     EXPECT_EQ(Playing(), first);
 
@@ -33,24 +32,19 @@ TEST_F(PlayTest, PlaysTheCaretItemOrElseTheFirstAndSavesTheExchangedTexts) {
     EXPECT_EQ(Playing(), second);
     EXPECT_EQ(Caption(IDC_PLAY_GROUP), QStringLiteral("播放音乐 - 第 二 .mp3"));
     EXPECT_EQ(Saved(), QStringList({"二", "歌手二", "专辑二"}));
-}
-
-TEST_F(PlayTest, SelectingThePlayedFileShowsTheSavedTextsWithModifyDisabled) {
-    ClickItem(0);
-    Click("IDC_PLAY");
-    WriteTagFields(first.toStdString(), "changed", "on", "disk");
+    WriteTagFields(second.toStdString(), "changed", "on", "disk");
 
     ClickItem(2);
     EXPECT_TRUE(Enabled(IDOK));
-    ClickItem(0);
-    EXPECT_EQ(EditTexts(), QStringList({"一", "歌手一", "专辑一"}));
+    ClickItem(1);
+    EXPECT_EQ(EditTexts(), QStringList({"二", "歌手二", "专辑二"}));
     EXPECT_FALSE(Enabled(IDOK));
 
     // On an empty list Play unloads the player and leaves the saved texts.
     Click("IDC_CLEAR");
     Click("IDC_PLAY");
     EXPECT_EQ(Playing(), QString());
-    EXPECT_EQ(Saved(), QStringList({"一", "歌手一", "专辑一"}));
+    EXPECT_EQ(Saved(), QStringList({"二", "歌手二", "专辑二"}));
 }
 
 }  // namespace
