@@ -108,15 +108,18 @@ TEST_F(TagPanelTest, WritesBottomUpAndStopsAtTheFirstFileThatCannotBeWritten) {
     EXPECT_EQ(dlg.m_editTitle->text(), QStringLiteral("middle"));
 }
 
-TEST_F(TagPanelTest, WritesNothingWithoutASelectionOrAfterANo) {
+TEST_F(TagPanelTest, EnterRunsModifyWhichWritesNothingWithoutASelectionOrAfterANo) {
     const std::string before = Bytes(tagged);
     Add({tagged});
     Click("IDOK");
     EXPECT_TRUE(dlg.boxes.empty());
     dlg.answer = IDNO;
-    Modify({0});
+    ClickItem(0);
+    dlg.m_editArtist->setFocus();
+    QTest::keyClick(dlg.m_editArtist, Qt::Key_Return);  // runs Modify, the default button, and never closes the window
     EXPECT_EQ(dlg.boxes, QStringList({kModifyQuestion}));
     EXPECT_EQ(Bytes(tagged), before);
+    EXPECT_TRUE(dlg.isVisible());
 }
 
 }  // namespace

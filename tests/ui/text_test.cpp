@@ -1,7 +1,13 @@
+// The edits' 30-byte limit and the error box's text.
+
+#include "tag/tag_file.h"
 #include "ui/cp936_limit_validator.h"
+#include "ui/file_error_text.h"
+
+#include <cerrno>
+#include <stdexcept>
 
 #include <gtest/gtest.h>
-
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
@@ -41,6 +47,26 @@ TEST(Cp936LimitValidatorTest, TypingAndPastingKeepWhatFitsInThirtyBytes) {
         QTest::keyClick(&edit, Qt::Key_Backspace);  // and it can always be shortened
         EXPECT_EQ(edit.text().size(), expected.size() - 1);
     }
+}
+
+using sonatag::ui::FileErrorText;
+
+TEST(FileErrorTextTest, NamesTheFileAndGivesCommonReasonsInChinese) {
+    const std::pair<int, QString> cases[] = {
+        {EWOULDBLOCK, QStringLiteral("文件正被其他程序使用")},
+        {EACCES, QStringLiteral("没有访问权限")},
+        {EROFS, QStringLiteral("文件所在的文件系统是只读的")},
+        {ENOSPC, QStringLiteral("磁盘已满")},
+        {EISDIR, QStringLiteral("不是普通文件")},
+        {ENOENT, QStringLiteral("文件不存在")},
+        {EIO, QStringLiteral("读写设备出错")},
+        {EFBIG, qt_error_string(EFBIG)},
+    };
+    for (const auto& [error, reason] : cases) {
+        EXPECT_EQ(FileErrorText(FileError("/歌/bad\xff <b>.mp3", error, "x")),
+                  QStringLiteral("读写文件 \"/歌/bad\uFFFD <b>.mp3\" 时出错：") + reason);
+    }
+    EXPECT_FALSE(FileErrorText(std::runtime_error("not a file error")).has_value());
 }
 
 }  // namespace
