@@ -42,14 +42,16 @@ using ShowTest = CliTest;
 
 TEST_F(ShowTest, PlainFormGivesOneSafeLinePerFileAndErrorsOnStandardError) {
     const std::string tagged = MakeFile("歌 一.mp3", TagBlock("\xB8\xE8", "\xD2\xD5\xCA\xF5\xBC\xD2", "\xD7\xA8"));
-    const std::string controls = MakeFile("c.mp3", TagBlock("red\x1b[31m", "tab\there", "bell\x07"));
+    // Controls that some terminals obey, and controls that reorder the text around them.
+    const std::string controls = MakeFile("c\u202E\u0085.mp3", TagBlock("red\x1b[31m", "tab\there", "bell\x07"));
     const std::string untagged = MakeFile("plain.mp3"), tiny = dir.file("tiny.mp3"), missing = dir.file("no.mp3");
     WriteBytes(tiny, std::string(127, 'x'));
 
     const CliResult result = RunCli({"show", tagged, missing, controls, dir.path().string(), untagged, tiny});
 
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.out, tagged + ": title \"歌\", artist \"艺术家\", album \"专\"\n" + controls +
+    EXPECT_EQ(result.out, tagged + ": title \"歌\", artist \"艺术家\", album \"专\"\n" +
+                              dir.file("c\\u202e\\u0085.mp3") +
                               ": title \"red\\x1b[31m\", artist \"tab\\there\", album \"bell\\x07\"\n" + untagged +
                               ": no tag\n" + tiny + ": too short to hold a tag\n");
     EXPECT_EQ(result.err.rfind("sonatag-cli: " + missing + ": ", 0), 0u) << result.err;
@@ -101,19 +103,13 @@ TEST_F(SetTest, WritesTrimmedCodePage936TextsKeepingEachFieldNotGivenAndWarnsOfL
 TEST_F(SetTest, ReportsEachFileThatFailsAndWritesTheOthers) {
     const std::string missing = dir.file("missing.mp3"), tiny = dir.file("tiny.mp3"), last = MakeFile("last.mp3");
     WriteBytes(tiny, std::string(127, '\xAA'));
-
-    // File errors and a file too short to hold a tag each make the exit status 1 alone.
-    const CliResult failed = RunCli({"set", "--title", "t", missing, dir.path().string(), last});
-    const CliResult tooShort = RunCli({"set", "--title", "u", tiny, last});
-
-    EXPECT_EQ(failed.exitCode, 1);
-    EXPECT_EQ(tooShort.exitCode, 1);
+    const CliResult result = RunCli({"set", "--title", "t", missing, dir.path().string(), tiny, last});
+    EXPECT_EQ(result.exitCode, 1);
     EXPECT_FALSE(std::filesystem::exists(missing)) << "never created";
     EXPECT_EQ(ReadBytes(tiny), std::string(127, '\xAA'));
-    EXPECT_EQ(LastBlock(last), TagBlock("u", "", ""));
-    EXPECT_EQ(failed.err.find("sonatag-cli: " + missing + ": "), 0u) << failed.err;
-    EXPECT_NE(failed.err.find("\nsonatag-cli: " + dir.path().string() + ": "), std::string::npos) << failed.err;
-    EXPECT_EQ(tooShort.err.find("sonatag-cli: " + tiny + ": shorter than 128 bytes"), 0u) << tooShort.err;
+    EXPECT_EQ(LastBlock(last), TagBlock("t", "", ""));
+    for (const std::string& failed : {missing + ": ", dir.path().string() + ": ", tiny + ": shorter than 128 bytes"})
+        EXPECT_NE(result.err.find("sonatag-cli: " + failed), std::string::npos) << result.err;
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ TEST_F(PathsTest, TakesArgumentsThenTheListFromAFileOrStandardInputWalkingFolder
         WriteBytes(dir.file("list"), list);
         std::vector<std::string> arguments{"show"};
         arguments.insert(arguments.end(), options.begin(), options.end());
-        const CliResult result = RunCliWithInput(list, arguments, dir.path().string());
+        const CliResult result = RunCli(arguments, dir.path().string(), list);
         std::string expected;
         for (const std::string& path : shown) expected += path + ": no tag\n";
         EXPECT_EQ(result.exitCode, 0) << options[0] << result.err;
@@ -44,7 +44,7 @@ TEST_F(PathsTest, ManyJobsGiveTheSameOutputMessagesAndStatusAsOne) {
         std::vector<std::string> sequential = command, parallel = command;
         sequential.insert(sequential.end(), {"--files-from", "-"});
         parallel.insert(parallel.end(), {"--files-from", "-", "--jobs=8"});
-        const CliResult one = RunCliWithInput(list, sequential), many = RunCliWithInput(list, parallel);
+        const CliResult one = RunCli(sequential, "", list), many = RunCli(parallel, "", list);
         EXPECT_EQ(one.exitCode, 1);
         EXPECT_EQ(many.exitCode, one.exitCode) << command[0];
         EXPECT_EQ(many.out, one.out) << command[0];

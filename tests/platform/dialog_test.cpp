@@ -28,29 +28,18 @@ TEST(DialogTest, GroupCaptionsShowAmpersandsAsThemselves) {
 }
 
 TEST(DialogTest, MessageBoxShowsPlainTextAndReturnsTheButtonPressed) {
-    // The type, the icon and buttons it shows, the button pressed (none: Escape), the result.
-    const std::tuple<unsigned int, QMessageBox::Icon, QMessageBox::StandardButtons, QMessageBox::StandardButton, int>
-        cases[] = {
-            {MB_YESNO | MB_ICONEXCLAMATION | MB_TOPMOST, QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No,
-             QMessageBox::No, IDNO},
-            {MB_OK | MB_ICONERROR, QMessageBox::Critical, QMessageBox::Ok, QMessageBox::NoButton, IDOK},
-        };
     CDialog dlg(kTemplate, nullptr);
-    for (const auto& [type, icon, buttons, press, result] : cases) {
-        WhenModalOpens([&](QWidget* modal) {
-            auto* box = qobject_cast<QMessageBox*>(modal);
-            ASSERT_NE(box, nullptr);
-            EXPECT_EQ(box->textFormat(), Qt::PlainText);
-            EXPECT_EQ(box->icon(), icon);
-            EXPECT_EQ(box->standardButtons(), buttons);
-            EXPECT_EQ(bool(box->windowFlags() & Qt::WindowStaysOnTopHint), bool(type & MB_TOPMOST));
-            if (press == QMessageBox::NoButton)
-                QTest::keyClick(box, Qt::Key_Escape);
-            else
-                box->button(press)->click();
-        });
-        EXPECT_EQ(dlg.MessageBox(QStringLiteral("<b>a.mp3</b>"), QStringLiteral("标题"), type), result);
-    }
+    WhenModalOpens([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->textFormat(), Qt::PlainText);
+        EXPECT_EQ(box->icon(), QMessageBox::Warning);
+        EXPECT_TRUE(box->windowFlags() & Qt::WindowStaysOnTopHint);
+        box->button(QMessageBox::No)->click();
+    });
+    EXPECT_EQ(dlg.MessageBox(QStringLiteral("<b>a.mp3</b>"), QStringLiteral("标题"),
+                             MB_YESNO | MB_ICONEXCLAMATION | MB_TOPMOST),
+              IDNO);
 }
 
 TEST(ListBoxTest, OnlyTheUserChangingTheSelectionIsNotified) {

@@ -1,11 +1,6 @@
 #include "tests/support/test_files.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <climits>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>

@@ -36,11 +36,6 @@ QString UiTest::Mp3(const std::string& name, const QStringList& tag) {
     return QString::fromStdString(dir.file(name));
 }
 
-QString UiTest::ShortFile(const std::string& name) {
-    WriteBytes(dir.file(name), std::string(100, 'x'));
-    return QString::fromStdString(dir.file(name));
-}
-
 QStringList UiTest::TagOf(const QString& path) {
     const TagFields fields = ReadTagFields(path.toStdString()).fields;
     QStringList tag;
@@ -64,17 +59,6 @@ void UiTest::ClickItem(int row, Qt::KeyboardModifiers modifiers) {
     CListBox* list = dlg.m_listFiles;
     list->scrollToItem(list->item(row));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, list->visualItemRect(list->item(row)).center());
-}
-
-void UiTest::Type(const char* objectName, const QString& text) {
-    auto* edit = dlg.findChild<QLineEdit*>(QString::fromLatin1(objectName));
-    edit->setFocus();
-    TypeText(edit, text);
-}
-
-QPoint UiTest::InWindow(int row) const {
-    const CListBox* list = dlg.m_listFiles;
-    return list->viewport()->mapTo(&dlg, list->visualItemRect(list->item(row)).center());
 }
 
 QStringList UiTest::Items() const {

@@ -41,7 +41,6 @@ protected:
 
     // Real MP3 files in the temporary folder; their full paths. A tag is title, artist, album.
     QString Mp3(const std::string& name, const QStringList& tag = {});
-    QString ShortFile(const std::string& name);  // 100 bytes, too short for a block
 
     // What the tag layer reads from a file: title, artist, album.
     static QStringList TagOf(const QString& path);
@@ -51,8 +50,6 @@ protected:
     void Click(const char* objectName);
     void Add(const QStringList& paths);
     void ClickItem(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-    void Type(const char* objectName, const QString& text);
-    QPoint InWindow(int row) const;  // the centre of an item, in the window
 
     QStringList Items() const;
     QString Caption(int id) const { return dlg.GetDlgItemText(id); }

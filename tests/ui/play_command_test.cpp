@@ -27,7 +27,7 @@ TEST_F(PlayTest, PlaysTheCaretItemAndShowsItsSavedTextsWithModifyDisabledWhenSel
     ClickItem(1);
     ClickItem(2, Qt::ControlModifier);
     ClickItem(1, Qt::ControlModifier);  // deselected, but the caret
-    Type("IDC_TITLE", QStringLiteral("typed since"));
+    dlg.m_editTitle->setText(QStringLiteral("typed since"));
     Click("IDC_PLAY");
     EXPECT_EQ(Playing(), second);
     EXPECT_EQ(Caption(IDC_PLAY_GROUP), QStringLiteral("播放音乐 - 第 二 .mp3"));

@@ -25,7 +25,7 @@ protected:
     }
     void ModifyAll() {
         Click("IDC_SELECT_ALL");
-        Type("IDC_ARTIST", QStringLiteral("新"));
+        dlg.m_editArtist->setText(QStringLiteral("新"));
         Click("IDOK");
         dlg.boxes.clear();
     }
@@ -43,9 +43,7 @@ TEST_F(UndoTest, UndoRestoresTheLastModifyAfterAYesAndThenHasNothingLeft) {
     ASSERT_NE(Contents(), before);
     dlg.answer = IDNO;
     Undo();
-    EXPECT_EQ(dlg.boxes, QStringList({kUndoQuestion}));
     EXPECT_NE(Contents(), before);
-
     dlg.answer = IDYES;
     Undo();
     EXPECT_EQ(dlg.boxes, QStringList({kUndoQuestion, QStringLiteral("撤销修改 0x40040 已恢复 3 个文件的ID3信息。")}));
@@ -86,8 +84,7 @@ TEST_F(UndoTest, CancelStopsAfterTheCurrentFileAndUndoGoesTopDown) {
     Click("IDC_SELECT_ALL");
     Click("IDOK");  // bottom up: c.mp3 only
     EXPECT_EQ(dlg.boxes.value(1), QStringLiteral("修改信息 0x40030 修改已取消，已修改 1 个文件的信息。"));
-    EXPECT_EQ(Contents()[0], before[0]);
-    EXPECT_NE(Contents()[2], before[2]);
+    EXPECT_EQ(Contents(), (std::vector{before[0], before[1], Bytes(files[2])}));
 
     dlg.SetProgressDelay(1h);
     Click("IDOK");
