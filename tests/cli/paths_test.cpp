@@ -3,7 +3,6 @@
 #include "tests/support/cli_process.h"
 
 namespace sonatag::test {
-namespace {
 
 using PathsTest = CliTest;
 
@@ -53,5 +52,4 @@ TEST_F(PathsTest, ManyJobsGiveTheSameOutputMessagesAndStatusAsOne) {
     EXPECT_EQ(LastBlock(dir.file("f0.mp3")).substr(0, 5), "TAGf0");
 }
 
-}  // namespace
 }  // namespace sonatag::test

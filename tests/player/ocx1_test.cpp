@@ -4,7 +4,6 @@
 #include <QDeadlineTimer>
 #include <QLabel>
 #include <QMediaPlayer>
-#include <QToolButton>
 #include <functional>
 
 #include "tests/support/test_files.h"
@@ -24,7 +23,6 @@ TEST(Ocx1Test, SetsUpTheBackendWithTheFirstPlayableFileAndShowsWhatCannotBePlaye
     COcx1 ocx;
     const auto player = [&] { return ocx.findChild<QMediaPlayer*>(); };
     const auto status = [&] { return ocx.findChild<QLabel*>("statusLabel")->text(); };
-    const auto canPlay = [&] { return ocx.findChild<QToolButton*>("playPauseButton")->isEnabled(); };
 
     ocx.put_URL(QString::fromStdString(dir.file("<b>不在&.mp3")));
     EXPECT_EQ(status(), QStringLiteral("无法播放“<b>不在&.mp3”：文件不存在"));
@@ -33,7 +31,6 @@ TEST(Ocx1Test, SetsUpTheBackendWithTheFirstPlayableFileAndShowsWhatCannotBePlaye
     ocx.put_URL(QString::fromStdString(dir.file("folder.mp3")));
     EXPECT_EQ(status(), QStringLiteral("无法播放“folder.mp3”：无法读取文件"));
     EXPECT_EQ(player(), nullptr);
-    EXPECT_FALSE(canPlay());
 
     // Played at once, and again when put again; a short file may have ended before the test
     // looks, so the progress is recorded as it happens.
@@ -50,7 +47,6 @@ TEST(Ocx1Test, SetsUpTheBackendWithTheFirstPlayableFileAndShowsWhatCannotBePlaye
     }
     ocx.put_URL(QString());
     EXPECT_TRUE(player()->source().isEmpty());
-    EXPECT_FALSE(canPlay());
 }
 
 }  // namespace

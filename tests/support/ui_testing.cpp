@@ -18,11 +18,6 @@ int TestDlg::MessageBox(const QString& text, const QString& caption, unsigned in
     return (type & MB_YESNO) ? answer : IDOK;
 }
 
-int TestDlg::TrackPopupMenu(const MenuTemplate&, QPoint point) {
-    menuPoints.push_back(point);
-    return 0;
-}
-
 UiTest::UiTest() {
     dlg.SetJournalPath(QString::fromStdString(dir.file("state/journal")));
     dlg.show();
@@ -50,11 +45,6 @@ void UiTest::Click(const char* objectName) {
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
-void UiTest::Add(const QStringList& paths) {
-    dlg.chosen = paths;
-    Click("IDC_ADD");
-}
-
 void UiTest::ClickItem(int row, Qt::KeyboardModifiers modifiers) {
     CListBox* list = dlg.m_listFiles;
     list->scrollToItem(list->item(row));
@@ -65,10 +55,6 @@ QStringList UiTest::Items() const {
     QStringList items;
     for (int row = 0; row < dlg.m_listFiles->count(); ++row) items.append(dlg.m_listFiles->item(row)->text());
     return items;
-}
-
-QStringList UiTest::EditTexts() const {
-    return {dlg.m_editTitle->text(), dlg.m_editArtist->text(), dlg.m_editAlbum->text()};
 }
 
 }  // namespace sonatag::test

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
 #include <QLineEdit>
 #include <QStringList>
 #include <QtTest/QTest>
@@ -26,7 +25,10 @@ class TestDlg : public CSonatagDlg {
 public:
     int MessageBox(const QString& text, const QString& caption, unsigned int type) override;
     QStringList ChooseFiles() override { return chosen; }
-    int TrackPopupMenu(const MenuTemplate&, QPoint point) override;
+    int TrackPopupMenu(const MenuTemplate&, QPoint point) override {
+        menuPoints.push_back(point);
+        return 0;
+    }
 
     QStringList boxes;  // each as its caption, its type in hex and its text: "错误 0x40010 文件..."
     std::vector<int> listCountAtBox;
@@ -48,12 +50,17 @@ protected:
 
     // The user's actions, on the widgets found by their object names.
     void Click(const char* objectName);
-    void Add(const QStringList& paths);
+    void Add(const QStringList& paths) {
+        dlg.chosen = paths;
+        Click("IDC_ADD");
+    }
     void ClickItem(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
     QStringList Items() const;
     QString Caption(int id) const { return dlg.GetDlgItemText(id); }
-    QStringList EditTexts() const;
+    QStringList EditTexts() const {
+        return {dlg.m_editTitle->text(), dlg.m_editArtist->text(), dlg.m_editAlbum->text()};
+    }
     bool Enabled(int id) const { return dlg.GetDlgItem(id)->isEnabled(); }
 
     TempDir dir;

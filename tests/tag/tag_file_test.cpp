@@ -9,7 +9,6 @@
 #include "tests/support/test_files.h"
 
 namespace sonatag::test {
-namespace {
 
 using TagFileTest = Mp3Test;
 
@@ -85,5 +84,4 @@ TEST_F(TagFileTest, AMissingFileOrAPathWithANulIsAnErrorAndNothingIsCreated) {
     EXPECT_TRUE(ReadBytes(song) == audio);
 }
 
-}  // namespace
 }  // namespace sonatag::test

@@ -23,8 +23,7 @@ int Next(std::deque<int>& script) {
 }
 
 int Failed(int error) {
-    errno = error;
-    return -1;
+    return errno = error, -1;
 }
 
 }  // namespace

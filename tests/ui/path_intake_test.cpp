@@ -7,7 +7,6 @@
 #include "tests/support/ui_testing.h"
 
 namespace sonatag::test {
-namespace {
 
 using PathIntakeTest = UiTest;
 
@@ -35,5 +34,4 @@ TEST_F(PathIntakeTest, ADropWalksFoldersAndAppendsWhatIsNotInTheListYet) {
                                       path("单曲.mp3")}));
 }
 
-}  // namespace
 }  // namespace sonatag::test

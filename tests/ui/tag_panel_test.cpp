@@ -1,14 +1,15 @@
-// The tag panel: the selection change, the check box that takes titles from file names, and
-// Modify.
+// The tag panel: the selection change, the check box that takes titles from file names,
+// Modify, and Play with the texts it saves.
 
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 
+#include "player/ocx1.h"
+#include "tag/tag_file.h"
 #include "tests/support/ui_testing.h"
 
 namespace sonatag::test {
-namespace {
 
 const QString kModifyQuestion = QStringLiteral("修改信息 0x40034 此操作将覆盖所选文件的ID3信息，继续吗？");
 const QStringList kModified = {kModifyQuestion, QStringLiteral("恭喜 0x40040 文件信息修改成功！")};
@@ -48,8 +49,6 @@ TEST_F(TagPanelTest, ShowsTheTagOfTheCaretFileOrKeepsThePreviousTextsForAFileToo
     Click("IDC_USE_FILE_NAME");
     EXPECT_EQ(EditTexts(), QStringList({"无题", "无", "无"}));  // the name without ".mp3"
     EXPECT_FALSE(dlg.m_editTitle->isEnabled());
-    Click("IDC_USE_FILE_NAME");
-    EXPECT_EQ(EditTexts(), QStringList({"无", "无", "无"}));
 }
 
 TEST_F(TagPanelTest, WithTheBoxTickedEachFileGetsItsOwnNameTrimmedAndTheEditEndsWithTheTopOne) {
@@ -126,5 +125,29 @@ TEST_F(TagPanelTest, EnterRunsModifyWhichWritesNothingWithoutASelectionOrAfterAN
     EXPECT_TRUE(dlg.isVisible());
 }
 
-}  // namespace
+TEST_F(TagPanelTest, PlayTakesTheCaretItemWhoseSavedTextsShowWithModifyDisabledWhenSelected) {
+    Add({untagged, tagged});
+    Click("IDC_PLAY");
+    EXPECT_EQ(dlg.m_player->get_URL(), untagged);  // without a caret, the first
+    ClickItem(1);
+    ClickItem(0, Qt::ControlModifier);
+    ClickItem(1, Qt::ControlModifier);  // deselected, but the caret
+    dlg.m_editTitle->setText(QStringLiteral("typed since"));
+    Click("IDC_PLAY");
+    EXPECT_EQ(dlg.m_player->get_URL(), tagged);
+    EXPECT_EQ(Caption(IDC_PLAY_GROUP), QStringLiteral("播放音乐 - 星晴.mp3"));
+    const QStringList saved = {"星晴", "周杰伦", "Jay"};
+    EXPECT_EQ(QStringList({dlg.m_strSavedTitle, dlg.m_strSavedArtist, dlg.m_strSavedAlbum}), saved);
+
+    WriteTagFields(tagged.toStdString(), "changed", "on", "disk");
+    ClickItem(0);
+    EXPECT_TRUE(Enabled(IDOK));
+    ClickItem(1);
+    EXPECT_EQ(EditTexts(), saved);
+    EXPECT_FALSE(Enabled(IDOK));
+    Click("IDC_CLEAR");
+    Click("IDC_PLAY");  // on an empty list, unloads the player
+    EXPECT_EQ(dlg.m_player->get_URL(), QString());
+}
+
 }  // namespace sonatag::test

@@ -16,7 +16,6 @@
 #include "tests/support/widget_testing.h"
 
 namespace sonatag::test {
-namespace {
 
 TEST(Cp936LimitValidatorTest, TypingAndPastingKeepWhatFitsInThirtyBytes) {
     // The text the program set (which the limit does not bind), the cursor (-1: at the end),
@@ -44,8 +43,6 @@ TEST(Cp936LimitValidatorTest, TypingAndPastingKeepWhatFitsInThirtyBytes) {
             TypeText(&edit, input);
         }
         EXPECT_EQ(edit.text(), expected) << input.toStdString();
-        QTest::keyClick(&edit, Qt::Key_Backspace);  // and it can always be shortened
-        EXPECT_EQ(edit.text().size(), expected.size() - 1);
     }
 }
 
@@ -69,5 +66,4 @@ TEST(FileErrorTextTest, NamesTheFileAndGivesCommonReasonsInChinese) {
     EXPECT_FALSE(FileErrorText(std::runtime_error("not a file error")).has_value());
 }
 
-}  // namespace
 }  // namespace sonatag::test

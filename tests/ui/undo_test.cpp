@@ -5,7 +5,6 @@
 #include "tests/support/ui_testing.h"
 
 namespace sonatag::test {
-namespace {
 
 using namespace std::chrono_literals;
 
@@ -81,11 +80,8 @@ TEST_F(UndoTest, CancelStopsAfterTheCurrentFileAndUndoGoesTopDown) {
     } cancel;
     qApp->installEventFilter(&cancel);
     dlg.SetProgressDelay(0ms);
-    Click("IDC_SELECT_ALL");
-    Click("IDOK");  // bottom up: c.mp3 only
-    EXPECT_EQ(dlg.boxes.value(1), QStringLiteral("修改信息 0x40030 修改已取消，已修改 1 个文件的信息。"));
+    ModifyAll();  // bottom up: c.mp3 only
     EXPECT_EQ(Contents(), (std::vector{before[0], before[1], Bytes(files[2])}));
-
     dlg.SetProgressDelay(1h);
     Click("IDOK");
     dlg.SetProgressDelay(0ms);
@@ -95,5 +91,4 @@ TEST_F(UndoTest, CancelStopsAfterTheCurrentFileAndUndoGoesTopDown) {
     EXPECT_NE(Bytes(files[2]), before[2]);
 }
 
-}  // namespace
 }  // namespace sonatag::test
