@@ -13,8 +13,6 @@ TEST_F(UsageTest, UsageErrorsExitWithTwoAndTouchNoFile) {
         {{"set", "--titel", "x", file}, "unknown option --titel"},
         {{"set", "--title=x", "--title-from-name", file}, "--title and --title-from-name cannot be given together"},
         {{"show", "-j", "0", file}, "--jobs needs a number from 1 to 1024"},
-        {{"show", "-0", file}, "-0/--null needs --files-from"},
-        {{"undo", journal, journal}, ""},
         {{"set", "--journal", journal, "--dry-run", "--title", "x", file}, ""},
     };
     for (const auto& [commandLine, reason] : cases) {

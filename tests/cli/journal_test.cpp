@@ -28,7 +28,6 @@ protected:
 
 TEST_F(JournalCliTest, UndoRestoresWhatSetWroteAndNamesWhatChangedSince) {
     EXPECT_EQ(Run({"set", "--journal", journal, "--artist", "z"}).exitCode, 1);
-    ASSERT_NE(Contents(), before);
     const CliResult undone = RunCli({"undo", journal});
     EXPECT_EQ(undone.exitCode, 0) << undone.err;
     EXPECT_EQ(undone.out, "restored 2 files, left 0 alone\n");

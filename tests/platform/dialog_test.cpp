@@ -53,7 +53,6 @@ TEST(ListBoxTest, OnlyTheUserChangingTheSelectionIsNotified) {
     QTest::keyClick(&list, Qt::Key_Down, Qt::ShiftModifier);
     QTest::mouseClick(list.viewport(), Qt::RightButton, Qt::NoModifier, centreOf(0));
     EXPECT_EQ(selChanges.count(), 2);
-    EXPECT_EQ(list.selectedItems().size(), 2);
 
     // An item's tooltip is plain text, however much it looks like markup.
     list.SetItemToolTip([](int row) { return QStringLiteral("<b>%1</b>").arg(row); });

@@ -38,7 +38,6 @@ TEST(Ocx1Test, SetsUpTheBackendWithTheFirstPlayableFileAndShowsWhatCannotBePlaye
     MakeMp3(path.toStdString());
     for (int time = 0; time < 2; ++time) {
         ocx.put_URL(path);
-        ASSERT_NE(player(), nullptr);
         bool progressed = false;
         QObject context;
         QObject::connect(player(), &QMediaPlayer::positionChanged, &context, [&](qint64 at) { progressed |= at > 0; });
