@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/cli/cli_process.h"
+#include "tests/support/cli_process.h"
 #include "tests/support/id3v2_bytes.h"
 
 namespace sonatag::test {

@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# Runs the bash completion of sonatag-cli over a table of command lines.
-# Argument: the completion script.
+# Runs the bash completion of sonatag-cli (the script given) over a table of command lines.
 set -uo pipefail
 source "$1"
 folder=$(mktemp -d)
@@ -10,22 +9,10 @@ cd "$folder" && mkdir music && touch a.mp3 B.MP3 notes.txt '晴 天.mp3' -- -x.m
 # The command line up to the cursor (the last word is the one completed) | the sorted completions.
 cases=(
     "sonatag-cli |--help --version repair set show undo"
-    "sonatag-cli s|set show"
-    "sonatag-cli set --ti|--title --title-from-name"
     "sonatag-cli show -|-- --files-from --help --id3v2 --jobs --json --null --recursive -0 -j -r"
-    "sonatag-cli repair -|-- --dry-run --help --journal"
-    "sonatag-cli undo -|--help"
     "sonatag-cli show |-x.mp3 B.MP3 a.mp3 music 晴 天.mp3"
-    "sonatag-cli set --json n|"
-    "sonatag-cli set --album x n|"
     "sonatag-cli set --journal n|notes.txt"
-    "sonatag-cli set --journal = n|notes.txt"
     "sonatag-cli show --files-from |-x.mp3 B.MP3 a.mp3 music notes.txt 晴 天.mp3"
-    "sonatag-cli set --title |"
-    "sonatag-cli show -j |"
-    "sonatag-cli show -- -|-x.mp3"
-    "sonatag-cli undo n|notes.txt"
-    "sonatag-cli frobnicate |"
 )
 failures=0
 for entry in "${cases[@]}"; do
@@ -33,13 +20,8 @@ for entry in "${cases[@]}"; do
     read -ra COMP_WORDS <<<"$line"
     [[ $line == *" " ]] && COMP_WORDS+=("")
     COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
-    COMPREPLY=()
-    _sonatag_cli
+    COMPREPLY=() && _sonatag_cli
     actual=$(printf '%s\n' "${COMPREPLY[@]}" | LC_ALL=C sort | paste -sd' ')
-    if [[ $actual != "$expected" ]]; then
-        echo "FAIL: '$line' completes to '$actual', expected '$expected'" >&2
-        failures=$((failures + 1))
-    fi
+    [[ $actual == "$expected" ]] || { echo "FAIL: '$line' gives '$actual', not '$expected'" >&2; failures=1; }
 done
-((failures == 0)) && echo "${#cases[@]} command lines complete as expected."
-exit $((failures > 0))
+exit $failures

@@ -16,12 +16,7 @@ std::string ShellQuoted(std::string text) {
 
 }  // namespace
 
-CliResult RunCli(const std::vector<std::string>& arguments, const std::string& workingDir) {
-    return RunCliWithInput("", arguments, workingDir);
-}
-
-CliResult RunCliWithInput(const std::string& input, const std::vector<std::string>& arguments,
-                          const std::string& workingDir) {
+CliResult RunCli(const std::vector<std::string>& arguments, const std::string& workingDir, const std::string& input) {
     TempDir outputs;
     WriteBytes(outputs.file("in"), input);
     std::string command = "cd " + ShellQuoted(workingDir.empty() ? "." : workingDir) + " && exec " SONATAG_CLI_PATH;

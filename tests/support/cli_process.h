@@ -13,11 +13,10 @@ struct CliResult {
     std::string err;
 };
 
-// Runs the built sonatag-cli with arguments, in workingDir when one is given, and waits for it.
-CliResult RunCli(const std::vector<std::string>& arguments, const std::string& workingDir = "");
-// The same with input as its standard input.
-CliResult RunCliWithInput(const std::string& input, const std::vector<std::string>& arguments,
-                          const std::string& workingDir = "");
+// Runs the built sonatag-cli with arguments and input as its standard input, in workingDir
+// when one is given, and waits for it.
+CliResult RunCli(const std::vector<std::string>& arguments, const std::string& workingDir = "",
+                 const std::string& input = "");
 
 using CliTest = Mp3Test;
 

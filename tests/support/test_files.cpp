@@ -1,11 +1,6 @@
 #include "tests/support/test_files.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <climits>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -22,12 +17,6 @@ TempDir::TempDir() {
 
 TempDir::~TempDir() {
     std::error_code ignored;
-    // Tests may leave read-only files or folders behind; make them removable first.
-    for (auto it = std::filesystem::recursive_directory_iterator(path_, ignored);
-         it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
-        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
-                                     ignored);
-    }
     std::filesystem::remove_all(path_, ignored);
 }
 
@@ -35,24 +24,6 @@ std::string ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + path);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-TooDeepFolder::TooDeepFolder(const std::filesystem::path& parent, const std::string& name) : name_(name) {
-    levels_.push_back(::open(parent.c_str(), O_DIRECTORY | O_RDONLY | O_CLOEXEC));
-    for (std::size_t length = parent.string().size(); length <= PATH_MAX && levels_.back() >= 0;
-         length += name.size() + 1) {
-        ::mkdirat(levels_.back(), name.c_str(), 0755);
-        levels_.push_back(::openat(levels_.back(), name.c_str(), O_DIRECTORY | O_RDONLY | O_CLOEXEC));
-    }
-    if (levels_.back() < 0) throw std::runtime_error("cannot make deep folders in " + parent.string());
-}
-
-TooDeepFolder::~TooDeepFolder() {
-    for (std::size_t level = levels_.size() - 1; level > 0; --level) {
-        ::close(levels_[level]);
-        ::unlinkat(levels_[level - 1], name_.c_str(), AT_REMOVEDIR);
-    }
-    ::close(levels_[0]);
 }
 
 void WriteBytes(const std::string& path, std::string_view bytes) {

@@ -24,21 +24,6 @@ private:
     std::filesystem::path path_;
 };
 
-// Folders, each named name, nested in parent so deep that the innermost has a path longer
-// than the system takes: opening it by its path fails, even for root. Made and removed one
-// level at a time, each through its parent.
-class TooDeepFolder {
-public:
-    TooDeepFolder(const std::filesystem::path& parent, const std::string& name);
-    ~TooDeepFolder();
-    TooDeepFolder(const TooDeepFolder&) = delete;
-    TooDeepFolder& operator=(const TooDeepFolder&) = delete;
-
-private:
-    std::string name_;
-    std::vector<int> levels_;  // open descriptors, parent first
-};
-
 std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, std::string_view bytes);
 

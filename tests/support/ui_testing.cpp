@@ -1,9 +1,5 @@
 #include "tests/support/ui_testing.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <QAbstractButton>
 #include <ostream>
 
@@ -22,39 +18,16 @@ int TestDlg::MessageBox(const QString& text, const QString& caption, unsigned in
     return (type & MB_YESNO) ? answer : IDOK;
 }
 
-int TestDlg::TrackPopupMenu(const MenuTemplate& menu, QPoint point) {
-    menuPoints.push_back(point);
-    return realMenus ? CSonatagDlg::TrackPopupMenu(menu, point) : 0;
-}
-
-HeldLock::HeldLock(const QString& path) : fd_(::open(path.toUtf8().constData(), O_RDONLY | O_CLOEXEC)) {
-    EXPECT_EQ(::flock(fd_, LOCK_EX | LOCK_NB), 0) << path.toStdString();
-}
-
-HeldLock::~HeldLock() {
-    ::close(fd_);
-}
-
 UiTest::UiTest() {
     dlg.SetJournalPath(QString::fromStdString(dir.file("state/journal")));
     dlg.show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(&dlg));
 }
 
-QString UiTest::Mp3(const std::string& name) {
+QString UiTest::Mp3(const std::string& name, const QStringList& tag) {
     MakeMp3(dir.file(name));
-    return QString::fromStdString(dir.file(name));
-}
-
-QString UiTest::Mp3WithTag(const std::string& name, const QStringList& tag) {
-    const QString path = Mp3(name);
     const auto field = [&](int i) { return Utf8ToCp936(tag.at(i).toStdString()).bytes; };
-    WriteTagFields(path.toStdString(), field(0), field(1), field(2));
-    return path;
-}
-
-QString UiTest::ShortFile(const std::string& name) {
-    WriteBytes(dir.file(name), std::string(100, 'x'));
+    if (!tag.isEmpty()) WriteTagFields(dir.file(name), field(0), field(1), field(2));
     return QString::fromStdString(dir.file(name));
 }
 
@@ -72,50 +45,16 @@ void UiTest::Click(const char* objectName) {
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
-void UiTest::Add(const QStringList& paths) {
-    dlg.chosen = paths;
-    Click("IDC_ADD");
-}
-
 void UiTest::ClickItem(int row, Qt::KeyboardModifiers modifiers) {
     CListBox* list = dlg.m_listFiles;
     list->scrollToItem(list->item(row));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, list->visualItemRect(list->item(row)).center());
 }
 
-void UiTest::Type(const char* objectName, const QString& text) {
-    auto* edit = dlg.findChild<QLineEdit*>(QString::fromLatin1(objectName));
-    edit->setFocus();
-    TypeText(edit, text);
-}
-
-QPoint UiTest::InWindow(int row) const {
-    const CListBox* list = dlg.m_listFiles;
-    return list->viewport()->mapTo(&dlg, list->visualItemRect(list->item(row)).center());
-}
-
 QStringList UiTest::Items() const {
     QStringList items;
     for (int row = 0; row < dlg.m_listFiles->count(); ++row) items.append(dlg.m_listFiles->item(row)->text());
     return items;
-}
-
-std::vector<int> UiTest::Selected() const {
-    std::vector<int> rows;
-    for (int row = 0; row < dlg.m_listFiles->count(); ++row) {
-        if (dlg.m_listFiles->item(row)->isSelected()) rows.push_back(row);
-    }
-    return rows;
-}
-
-QStringList UiTest::EditTexts() const {
-    return {dlg.m_editTitle->text(), dlg.m_editArtist->text(), dlg.m_editAlbum->text()};
-}
-
-void UiTest::ExpectPanelEnabled(bool enabled) const {
-    for (const QWidget* control : std::initializer_list<const QWidget*>{dlg.m_checkUseFileName, dlg.m_editTitle,
-                                                                        dlg.m_editArtist, dlg.m_editAlbum})
-        EXPECT_EQ(control->isEnabled(), enabled) << control->objectName().toStdString();
 }
 
 }  // namespace sonatag::test

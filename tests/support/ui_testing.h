@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
 #include <QLineEdit>
 #include <QStringList>
 #include <QtTest/QTest>
@@ -21,32 +20,21 @@ namespace sonatag::test {
 
 // The main window with the user's side of its dialogs played by the test: message boxes are
 // recorded and answered, the file dialog returns what the test chose, popup menus are
-// recorded unless realMenus is set.
+// recorded and never shown.
 class TestDlg : public CSonatagDlg {
 public:
     int MessageBox(const QString& text, const QString& caption, unsigned int type) override;
     QStringList ChooseFiles() override { return chosen; }
-    int TrackPopupMenu(const MenuTemplate& menu, QPoint point) override;
+    int TrackPopupMenu(const MenuTemplate&, QPoint point) override {
+        menuPoints.push_back(point);
+        return 0;
+    }
 
     QStringList boxes;  // each as its caption, its type in hex and its text: "错误 0x40010 文件..."
     std::vector<int> listCountAtBox;
     int answer = IDYES;  // to every yes-or-no question
     QStringList chosen;  // what the file dialog returns, empty for a cancel
     std::vector<QPoint> menuPoints;
-    bool realMenus = false;
-};
-
-// Holds an exclusive lock on a file, as another program working on it would: the tag layer
-// cannot open it then, not even as root.
-class HeldLock {
-public:
-    explicit HeldLock(const QString& path);
-    ~HeldLock();
-    HeldLock(const HeldLock&) = delete;
-    HeldLock& operator=(const HeldLock&) = delete;
-
-private:
-    int fd_;
 };
 
 class UiTest : public ::testing::Test {
@@ -54,9 +42,7 @@ protected:
     UiTest();
 
     // Real MP3 files in the temporary folder; their full paths. A tag is title, artist, album.
-    QString Mp3(const std::string& name);
-    QString Mp3WithTag(const std::string& name, const QStringList& tag);
-    QString ShortFile(const std::string& name);  // 100 bytes, too short for a block
+    QString Mp3(const std::string& name, const QStringList& tag = {});
 
     // What the tag layer reads from a file: title, artist, album.
     static QStringList TagOf(const QString& path);
@@ -64,17 +50,18 @@ protected:
 
     // The user's actions, on the widgets found by their object names.
     void Click(const char* objectName);
-    void Add(const QStringList& paths);
+    void Add(const QStringList& paths) {
+        dlg.chosen = paths;
+        Click("IDC_ADD");
+    }
     void ClickItem(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-    void Type(const char* objectName, const QString& text);
-    QPoint InWindow(int row) const;  // the centre of an item, in the window
 
     QStringList Items() const;
-    std::vector<int> Selected() const;
     QString Caption(int id) const { return dlg.GetDlgItemText(id); }
-    QStringList EditTexts() const;
+    QStringList EditTexts() const {
+        return {dlg.m_editTitle->text(), dlg.m_editArtist->text(), dlg.m_editAlbum->text()};
+    }
     bool Enabled(int id) const { return dlg.GetDlgItem(id)->isEnabled(); }
-    void ExpectPanelEnabled(bool enabled) const;  // the check box and the three edits
 
     TempDir dir;
     TestDlg dlg;

@@ -11,9 +11,8 @@ namespace sonatag::test {
 // so that characters beyond Latin-1 can be typed too.
 void TypeText(QWidget* widget, const QString& text);
 
-// Runs action on the next modal window (or popup menu) that opens, from inside its own
+// Runs action on the next modal window that opens, from inside its own
 // event loop. The action must close it. Gives up waiting after a few seconds.
 void WhenModalOpens(std::function<void(QWidget* modal)> action);
-void WhenPopupOpens(std::function<void(QWidget* popup)> action);
 
 }  // namespace sonatag::test

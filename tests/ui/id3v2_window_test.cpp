@@ -11,7 +11,7 @@
 #include "res/resource.h"
 #include "tag/id3v2_file.h"
 #include "tests/support/id3v2_bytes.h"
-#include "tests/ui/ui_testing.h"
+#include "tests/support/ui_testing.h"
 #include "ui/id3v2_option.h"
 
 namespace sonatag::test {

@@ -1,10 +1,15 @@
-// The tag panel: the selection change, the check box that takes titles from file names, and
-// Modify.
+// The tag panel: the selection change, the check box that takes titles from file names,
+// Modify, and Play with the texts it saves.
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include "player/ocx1.h"
+#include "tag/tag_file.h"
 #include "tests/support/ui_testing.h"
 
 namespace sonatag::test {
-namespace {
 
 const QString kModifyQuestion = QStringLiteral("修改信息 0x40034 此操作将覆盖所选文件的ID3信息，继续吗？");
 const QStringList kModified = {kModifyQuestion, QStringLiteral("恭喜 0x40040 文件信息修改成功！")};
@@ -12,9 +17,11 @@ const QStringList kModified = {kModifyQuestion, QStringLiteral("恭喜 0x40040 �
 class TagPanelTest : public UiTest {
 protected:
     TagPanelTest()
-        : tagged(Mp3WithTag("星晴.mp3", {"星晴", "周杰伦", "Jay"})),
+        : tagged(Mp3("星晴.mp3", {"星晴", "周杰伦", "Jay"})),
           untagged(Mp3("无题.mp3")),
-          tooShort(ShortFile("短.mp3")) {}
+          tooShort(QString::fromStdString(dir.file("短.mp3"))) {
+        WriteBytes(tooShort.toStdString(), std::string(100, 'x'));  // too short for a block
+    }
 
     // Selects rows (ascending) as the user would, with the caret on the last, and clicks
     // Modify; without rows, keeps the selection.
@@ -25,188 +32,122 @@ protected:
         Click("IDOK");
     }
 
-    void Retype(const char* objectName, const QString& text) {
-        dlg.findChild<QLineEdit*>(objectName)->clear();
-        Type(objectName, text);
-    }
-
-    static bool IsFileErrorBox(const QString& box, const QString& path) {
-        return box.startsWith(QStringLiteral("错误 0x40010 ")) && box.contains(path);
-    }
-
     QString tagged, untagged, tooShort;
 };
 
 TEST_F(TagPanelTest, ShowsTheTagOfTheCaretFileOrKeepsThePreviousTextsForAFileTooShort) {
     Add({untagged, tagged, tooShort});
     ClickItem(1);
-    EXPECT_EQ(Caption(IDC_INFO_GROUP), QStringLiteral("文件信息 - 星晴.mp3"));
     EXPECT_EQ(EditTexts(), QStringList({"星晴", "周杰伦", "Jay"}));
-    ExpectPanelEnabled(true);
-    EXPECT_TRUE(Enabled(IDOK));
-
     QTest::keyClick(dlg.m_listFiles, Qt::Key_Down);
-    EXPECT_EQ(Caption(IDC_INFO_GROUP), QStringLiteral("文件信息 - 短.mp3"));
     EXPECT_EQ(EditTexts(), QStringList({"星晴", "周杰伦", "Jay"}));
-
     ClickItem(0);
     EXPECT_EQ(EditTexts(), QStringList({"无", "无", "无"}));
     EXPECT_TRUE(dlg.boxes.empty());
-}
 
-TEST_F(TagPanelTest, AnUnreadableFileGivesOneErrorBoxAfterTheCaptionChanged) {
-    Add({tagged, untagged});
-    ClickItem(0);
-    dlg.m_editTitle->clear();
-    dlg.GetDlgItem(IDOK)->setEnabled(false);
-    const HeldLock lock(untagged);
-
-    ClickItem(1);
-
-    ASSERT_EQ(dlg.boxes.size(), 1);
-    EXPECT_PRED2(IsFileErrorBox, dlg.boxes[0], untagged);
-    EXPECT_EQ(Caption(IDC_INFO_GROUP), QStringLiteral("文件信息 - 无题.mp3"));
-    EXPECT_EQ(EditTexts(), QStringList({"", "周杰伦", "Jay"}));
-    EXPECT_EQ(dlg.m_strTitle, QStringLiteral("星晴"));
-    EXPECT_FALSE(Enabled(IDOK));
-}
-
-TEST_F(TagPanelTest, DeselectingTheLastSelectedItemClosesAllButTheTitle) {
-    Add({tagged, untagged});
-    ClickItem(0);
-    dlg.GetDlgItem(IDOK)->setEnabled(false);
-    ClickItem(0, Qt::ControlModifier);
-
-    EXPECT_EQ(EditTexts(), QStringList({"星晴", "周杰伦", "Jay"}));
-    EXPECT_FALSE(dlg.m_checkUseFileName->isEnabled() || dlg.m_editArtist->isEnabled() || dlg.m_editAlbum->isEnabled());
-    EXPECT_TRUE(dlg.m_editTitle->isEnabled());
-    EXPECT_TRUE(Enabled(IDOK));
-}
-
-TEST_F(TagPanelTest, TheBoxSwitchesTheTitleBetweenTheFileNameAndTheTitleBefore) {
-    Add({tagged, untagged});
-    ClickItem(0);
-
+    // The box switches the title between the file's name and the title before.
     Click("IDC_USE_FILE_NAME");
-    ClickItem(1);
     EXPECT_EQ(EditTexts(), QStringList({"无题", "无", "无"}));  // the name without ".mp3"
     EXPECT_FALSE(dlg.m_editTitle->isEnabled());
-
-    Click("IDC_USE_FILE_NAME");
-    EXPECT_EQ(dlg.m_editTitle->text(), QStringLiteral("无"));
-    EXPECT_TRUE(dlg.m_editTitle->isEnabled());
-
-    Type("IDC_TITLE", QStringLiteral("手写"));
-    Click("IDC_USE_FILE_NAME");
-    Click("IDC_USE_FILE_NAME");
-    EXPECT_EQ(dlg.m_editTitle->text(), QStringLiteral("无手写"));
 }
 
-TEST_F(TagPanelTest, WithTheBoxTickedEachFileGetsItsOwnNameAndTheEditEndsWithTheTopOne) {
+TEST_F(TagPanelTest, WithTheBoxTickedEachFileGetsItsOwnNameTrimmedAndTheEditEndsWithTheTopOne) {
     const QString first = Mp3(" 第一首 .mp3"), second = Mp3("second.mp3");
     Add({first, tagged, second});
     ClickItem(0);
     ClickItem(1, Qt::ControlModifier);
     ClickItem(2, Qt::ControlModifier);
     Click("IDC_USE_FILE_NAME");
-    Retype("IDC_ARTIST", QStringLiteral("歌手"));
-    dlg.m_editAlbum->clear();
+    // Only ASCII white space is trimmed, from what is written; the edits keep it.
+    dlg.m_editArtist->setText(QStringLiteral("\t歌手 \n"));
+    dlg.m_editAlbum->setText(QStringLiteral(" 专辑\u3000"));
 
     Modify();
 
     EXPECT_EQ(dlg.boxes, kModified);
-    EXPECT_EQ(TagOf(first), QStringList({"第一首", "歌手", ""}));
-    EXPECT_EQ(TagOf(tagged), QStringList({"星晴", "歌手", ""}));
-    EXPECT_EQ(TagOf(second), QStringList({"second", "歌手", ""}));
-    EXPECT_EQ(dlg.m_editTitle->text(), QStringLiteral("第一首"));
-    EXPECT_EQ(Selected(), std::vector<int>({0, 1, 2}));
-}
-
-TEST_F(TagPanelTest, TrimsOnlyAsciiWhiteSpaceFromTheWrittenTextsAndLeavesTheEdits) {
-    Add({tagged});
-    ClickItem(0);
-    Retype("IDC_TITLE", QStringLiteral("  abc"));
-    dlg.m_editArtist->setText(QStringLiteral("\t歌手 \n"));  // a text the keyboard cannot type
-    Retype("IDC_ALBUM", QStringLiteral(" 专辑\u3000"));
-
-    Modify();
-
-    EXPECT_EQ(dlg.boxes, kModified);
-    EXPECT_EQ(TagOf(tagged), QStringList({"abc", "歌手", "专辑\u3000"}));
-    EXPECT_EQ(EditTexts(), QStringList({"  abc", "\t歌手 \n", " 专辑\u3000"}));
-}
-
-TEST_F(TagPanelTest, WritesNoMoreThanThirtyBytesAndNeverHalfACharacter) {
-    const QString even = Mp3(QString(20, u'长').toStdString() + ".mp3");
-    const QString odd = Mp3("a" + QString(20, u'长').toStdString() + ".mp3");
-    const std::string audio = Bytes(untagged);
-    Add({even, odd, untagged});
-    ClickItem(0);
-    Click("IDC_USE_FILE_NAME");
-
-    Modify({0, 1});
-
-    EXPECT_EQ(dlg.boxes, kModified);
-    EXPECT_EQ(TagOf(even).at(0), QString(15, u'长'));
-    EXPECT_EQ(TagOf(odd).at(0), "a" + QString(14, u'长'));
-
-    // A file without a block gets one appended, with what the edits show.
-    Click("IDC_USE_FILE_NAME");
-    Modify({2});
-    EXPECT_EQ(Bytes(untagged), audio + TagBlock("\xCE\xDE", "\xCE\xDE", "\xCE\xDE"));
+    EXPECT_EQ(TagOf(first), QStringList({"第一首", "歌手", "专辑\u3000"}));
+    EXPECT_EQ(TagOf(tagged), QStringList({"星晴", "歌手", "专辑\u3000"}));
+    EXPECT_EQ(TagOf(second), QStringList({"second", "歌手", "专辑\u3000"}));
+    EXPECT_EQ(EditTexts(), QStringList({"第一首", "\t歌手 \n", " 专辑\u3000"}));
 }
 
 TEST_F(TagPanelTest, NamesTheFilesTooShortForATagInsteadOfClaimingSuccess) {
     QStringList shortFiles = {tooShort};
-    for (int i = 0; i < 11; ++i) shortFiles.append(ShortFile("短" + std::to_string(i) + ".mp3"));
-    Add({tooShort, tagged});
-    Modify({0, 1});
-    Add(shortFiles.mid(1));
+    for (int i = 0; i < 11; ++i) {
+        shortFiles.append(QString::fromStdString(dir.file("短" + std::to_string(i) + ".mp3")));
+        WriteBytes(shortFiles.back().toStdString(), std::string(100, 'x'));
+    }
+    Add(shortFiles);
+    Add({tagged});
     Click("IDC_SELECT_ALL");
-    const QStringList first = dlg.boxes;
+    dlg.m_editTitle->setText(QStringLiteral(" \v标题\t"));
     Modify();
 
-    EXPECT_EQ(first, QStringList({kModifyQuestion,
-                                  "修改信息 0x40030 已修改 1 个文件的信息。\n"
-                                  "以下 1 个文件不足 128 字节，放不下 ID3 信息，未作修改：\n" +
-                                      tooShort}));
+    EXPECT_EQ(TagOf(tagged).at(0), QStringLiteral("标题"));
     EXPECT_EQ(Bytes(tooShort), std::string(100, 'x'));
-    // At most ten names, then how many more.
+    // At most ten names, in the list's order, then how many more.
     ASSERT_EQ(dlg.boxes.size(), 2);
     EXPECT_EQ(dlg.boxes[1].split(u'\n'), QStringList({QStringLiteral("修改信息 0x40030 已修改 1 个文件的信息。"),
                                                       "以下 12 个文件不足 128 字节，放不下 ID3 信息，未作修改："}) +
                                              shortFiles.first(10) + QStringList({"……另有 2 个文件同样未作修改。"}));
 }
 
-TEST_F(TagPanelTest, StopsAtTheFirstFileThatCannotBeWrittenKeepingWhatWasWritten) {
+TEST_F(TagPanelTest, WritesBottomUpAndStopsAtTheFirstFileThatCannotBeWritten) {
     const QString top = Mp3("top.mp3"), middle = Mp3("middle.mp3"), bottom = Mp3("bottom.mp3");
     const std::string untouched = Bytes(top);
     Add({top, middle, bottom});
     ClickItem(0);
     Click("IDC_USE_FILE_NAME");
-    const HeldLock lock(middle);
-
+    const int holder = ::open(middle.toUtf8().constData(), O_RDONLY | O_CLOEXEC);  // as another program would
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
     Modify({0, 1, 2});
+    ::close(holder);
 
     ASSERT_EQ(dlg.boxes.size(), 2);
-    EXPECT_PRED2(IsFileErrorBox, dlg.boxes[1], middle);
+    EXPECT_TRUE(dlg.boxes[1].startsWith(QStringLiteral("错误 0x40010 ")) && dlg.boxes[1].contains(middle));
     EXPECT_EQ(TagOf(bottom).at(0), QStringLiteral("bottom"));
     EXPECT_EQ(Bytes(middle), untouched);
     EXPECT_EQ(Bytes(top), untouched);
     EXPECT_EQ(dlg.m_editTitle->text(), QStringLiteral("middle"));
 }
 
-TEST_F(TagPanelTest, WritesNothingWithoutASelectionOrAfterANo) {
+TEST_F(TagPanelTest, EnterRunsModifyWhichWritesNothingWithoutASelectionOrAfterANo) {
     const std::string before = Bytes(tagged);
     Add({tagged});
     Click("IDOK");
     EXPECT_TRUE(dlg.boxes.empty());
-
     dlg.answer = IDNO;
-    Modify({0});
+    ClickItem(0);
+    dlg.m_editArtist->setFocus();
+    QTest::keyClick(dlg.m_editArtist, Qt::Key_Return);  // runs Modify, the default button, and never closes the window
     EXPECT_EQ(dlg.boxes, QStringList({kModifyQuestion}));
     EXPECT_EQ(Bytes(tagged), before);
+    EXPECT_TRUE(dlg.isVisible());
 }
 
-}  // namespace
+TEST_F(TagPanelTest, PlayTakesTheCaretItemWhoseSavedTextsShowWithModifyDisabledWhenSelected) {
+    Add({untagged, tagged});
+    Click("IDC_PLAY");
+    EXPECT_EQ(dlg.m_player->get_URL(), untagged);  // without a caret, the first
+    ClickItem(1);
+    ClickItem(0, Qt::ControlModifier);
+    ClickItem(1, Qt::ControlModifier);  // deselected, but the caret
+    dlg.m_editTitle->setText(QStringLiteral("typed since"));
+    Click("IDC_PLAY");
+    EXPECT_EQ(dlg.m_player->get_URL(), tagged);
+    EXPECT_EQ(Caption(IDC_PLAY_GROUP), QStringLiteral("播放音乐 - 星晴.mp3"));
+    const QStringList saved = {"星晴", "周杰伦", "Jay"};
+    EXPECT_EQ(QStringList({dlg.m_strSavedTitle, dlg.m_strSavedArtist, dlg.m_strSavedAlbum}), saved);
+
+    WriteTagFields(tagged.toStdString(), "changed", "on", "disk");
+    ClickItem(0);
+    EXPECT_TRUE(Enabled(IDOK));
+    ClickItem(1);
+    EXPECT_EQ(EditTexts(), saved);
+    EXPECT_FALSE(Enabled(IDOK));
+    Click("IDC_CLEAR");
+    Click("IDC_PLAY");  // on an empty list, unloads the player
+    EXPECT_EQ(dlg.m_player->get_URL(), QString());
+}
+
 }  // namespace sonatag::test
