@@ -8,7 +8,7 @@ _sonatag_cli() {
         [set]="--title --title-from-name --artist --album --id3v2 --dry-run --journal
                -r --recursive --files-from -0 --null -j --jobs --help --"
         [undo]="--help"
-        [repair]="--dry-run --journal --help --"
+        [repair]="--dry-run --journal -r --recursive --files-from -0 --null -j --jobs --help --"
     )
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
     local valueIndex=$((COMP_CWORD - 1))

@@ -24,20 +24,10 @@ std::string Gbk(std::string_view utf8) {
     return Utf8ToCp936(utf8).bytes;
 }
 
-// The Latin-1 bytes of a UTF-8 text of Latin-1 characters.
-std::string Latin1(std::string_view utf8) {
-    std::string bytes;
-    for (std::size_t at = 0; at < utf8.size(); ++at) {
-        const auto c = static_cast<unsigned char>(utf8[at]);
-        bytes += c < 0x80 ? static_cast<char>(c) : static_cast<char>((c & 0x03) << 6 | (utf8[++at] & 0x3F));
-    }
-    return bytes;
-}
-
 // Latin-1 titles (’ as code page 1252 stores it) that must never be taken for GBK.
-const std::vector<std::string> kLatinTitles = {
-    Latin1("Mädchen"), Latin1("Björk"),   Latin1("Noël"),         Latin1("Coração"),   Latin1("Canções"),
-    Latin1("Déçu"),    Latin1("MÜNCHEN"), Latin1("Café del Mar"), Latin1("À bientôt"), "Don\x92t"};
+const std::vector<std::string> kLatinTitles = {"M\344dchen",      "Bj\366rk",   "No\353l",    "Cora\347\343o",
+                                               "Can\347\365es",   "D\351\347u", "M\334NCHEN", "Caf\351 del Mar",
+                                               "\300 bient\364t", "Don\222t"};
 
 TEST(GbkGuessTest, TellsChineseTitlesFromLatinOnes) {
     for (const std::string& title : kLatinTitles) EXPECT_FALSE(WeighGbk(title).convincing) << title;
@@ -109,10 +99,7 @@ TEST(Id3v2TagTest, MislabelledFramesAreJudgedTogether) {
         {{Gbk("晴天"), Gbk("Love 你"), "x"}, {"TIT2", "TPE1"}},  // made sure by its neighbour
         {{Gbk("Love 你"), "a", "b"}, {}},                        // unsure: left alone
         {{Gbk("晴天"), "\xFF\xFF", "b"}, {}},                    // a frame that is not GBK at all
-        {{"M\xE4"
-          "dchen",
-          "No\xEBl", "D\xE9\xE7u"},
-         {}},
+        {{"M\344dchen", "No\353l", "D\351\347u"}, {}},
     };
     for (const Case& c : cases) {
         const std::string tag = Id3v2TagBytes(3, Id3v2Frame("TIT2", Latin1Payload(c.latin1Texts[0])) +
@@ -174,6 +161,11 @@ TEST_F(Id3v2FileTest, WritesInPlaceWhenItFitsAndRewritesOtherwise) {
         HeadWrite expected;  // None: refused
     };
     const std::string frames = picture + Id3v2Frame("TIT2", Latin1Payload("old")) + comment;
+    const std::string v1Path = dir.file("v1only.mp3");
+    WriteBytes(v1Path, audio + v1);
+    UpdateTagFields(v1Path, update);
+    const std::string v1Written = ReadBytes(v1Path).substr(audio.size());  // as an ID3v1-only write leaves it
+    std::filesystem::remove(v1Path);
     const Case cases[] = {
         {"no ID3v2 tag", "", false, HeadWrite::Rewritten},
         {"room in the padding", Id3v2TagBytes(3, frames, 200), false, HeadWrite::InPlace},
@@ -207,13 +199,10 @@ TEST_F(Id3v2FileTest, WritesInPlaceWhenItFitsAndRewritesOtherwise) {
             if (!c.head.empty()) EXPECT_NE(frames.find(comment), std::string::npos) << c.name;
             const Id3v2Fields fields = Id3v2Tag(after.substr(0, tagSize)).Fields();
             EXPECT_EQ(fields.title.text + fields.artist.text + fields.album.text, "晴天周杰伦叶惠美") << c.name;
-            const std::string v1Path = dir.file("v1only.mp3");
-            WriteBytes(v1Path, audio + v1);
-            UpdateTagFields(v1Path, update);
-            EXPECT_EQ(after.substr(after.size() - 128), ReadBytes(v1Path).substr(audio.size())) << c.name;
+            EXPECT_EQ(after.substr(after.size() - 128), v1Written) << c.name;
         }
         EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0640)) << c.name;
-        EXPECT_EQ(FolderEntries().size(), c.hardLinked ? 4u : 3u) << c.name << ": no temporary file is left";
+        EXPECT_EQ(FolderEntries().size(), c.hardLinked ? 3u : 2u) << c.name << ": no temporary file is left";
         std::filesystem::remove(dir.file("link.mp3"));
     }
 }

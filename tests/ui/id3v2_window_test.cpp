@@ -1,18 +1,14 @@
 // The ID3v2 entries of the list's menu: the mirror option with Modify and Undo, the repair of
 // mislabelled GBK frames with its preview, and the tooltip of a file with both tags.
 
-#include <QCoreApplication>
-#include <QHelpEvent>
 #include <QLineEdit>
-#include <QTextDocument>
-#include <QToolTip>
 
-#include "platform/list_box.h"
 #include "res/resource.h"
 #include "tag/id3v2_file.h"
 #include "tests/support/id3v2_bytes.h"
 #include "tests/support/ui_testing.h"
 #include "ui/id3v2_option.h"
+#include "ui/tag_text.h"
 
 namespace sonatag::test {
 namespace {
@@ -92,15 +88,9 @@ TEST_F(Id3v2WindowTest, RepairPreviewsTenFilesAtMostAndWritesOnlyAfterAYes) {
 }
 
 TEST_F(Id3v2WindowTest, TheTooltipShowsBothTagsAndNamesTheOnePlayersShow) {
-    Add({Mp3WithId3v2("a.mp3", kMislabelled)});
-    CListBox& list = *dlg.m_listFiles;
-    const QPoint at = list.visualItemRect(list.item(0)).center();
-    QHelpEvent help(QEvent::ToolTip, at, list.viewport()->mapToGlobal(at));
-    QCoreApplication::sendEvent(list.viewport(), &help);
-    const QString expected = QStringLiteral(
-        "ID3v1 标签：\n标题：无\n艺术家：无\n专辑：无\n\nID3v2.3 标签（播放器显示这一个）：\n"
-        "标题：ÇçÌì（疑似 GBK 乱码，应为：晴天）\n艺术家：无\n专辑：无");
-    EXPECT_EQ(QToolTip::text(), Qt::convertFromPlainText(expected, Qt::WhiteSpaceNoWrap));
+    EXPECT_EQ(ui::TagToolTip(Mp3WithId3v2("a.mp3", kMislabelled)),
+              QStringLiteral("ID3v1 标签：\n标题：无\n艺术家：无\n专辑：无\n\nID3v2.3 标签（播放器显示这一个）：\n"
+                             "标题：ÇçÌì（疑似 GBK 乱码，应为：晴天）\n艺术家：无\n专辑：无"));
 }
 
 }  // namespace
