@@ -58,18 +58,9 @@ void AppendMirrorPreview(std::string& out, const Arguments& arguments, const std
 
 void MirrorFile(const Arguments& arguments, const SetTexts& texts, const std::string& path, JournalWriter* journal,
                 FileReport& report) {
-    const FileUpdate file = UpdateFor(arguments, texts, path);
-    try {
-        if (UpdateTagsWithMirror(path, file.update, MirrorFor(arguments, path), journal).id3v1 ==
-            WriteOutcome::TooShort) {
-            report.Error(TooShortMessage(path, "left unchanged"));
-            return;
-        }
-    } catch (const FileError& error) {
-        report.Error(error.what());
-        return;
-    }
-    WarnAboutTexts(report, path, file, texts);
+    SetFile(arguments, texts, path, report, [&](const TagUpdate& update) {
+        return UpdateTagsWithMirror(path, update, MirrorFor(arguments, path), journal).id3v1;
+    });
 }
 
 int RunRepair(const Arguments& arguments, Console& console) {

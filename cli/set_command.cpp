@@ -38,20 +38,6 @@ void WarnAboutText(FileReport& report, std::string_view path, std::string_view f
     }
 }
 
-void SetFile(const Arguments& arguments, const SetTexts& texts, const std::string& path, FileReport& report) {
-    const FileUpdate file = UpdateFor(arguments, texts, path);
-    try {
-        if (UpdateTagFields(path, file.update) == WriteOutcome::TooShort) {
-            report.Error(TooShortMessage(path, "left unchanged"));
-            return;
-        }
-    } catch (const FileError& error) {
-        report.Error(error.what());
-        return;
-    }
-    WarnAboutTexts(report, path, file, texts);
-}
-
 void AppendQuoted(std::string& out, std::string_view cp936) {
     out += '"';
     AppendDisplayText(out, Cp936ToUtf8(cp936));
@@ -153,6 +139,21 @@ private:
 
 }  // namespace
 
+void SetFile(const Arguments& arguments, const SetTexts& texts, const std::string& path, FileReport& report,
+             const WriteUpdate& write) {
+    const FileUpdate file = UpdateFor(arguments, texts, path);
+    try {
+        if (write(file.update) == WriteOutcome::TooShort) {
+            report.Error(TooShortMessage(path, "left unchanged"));
+            return;
+        }
+    } catch (const FileError& error) {
+        report.Error(error.what());
+        return;
+    }
+    WarnAboutTexts(report, path, file, texts);
+}
+
 std::string TooShortMessage(const std::string& path, std::string_view outcome) {
     return path + ": shorter than " + std::to_string(sizeof(Id3v1Tag)) + " bytes, too short to hold a tag; " +
            std::string(outcome);
@@ -190,7 +191,8 @@ int RunSet(const Arguments& arguments, Console& console) {
         } else if (arguments.id3v2) {
             MirrorFile(arguments, texts, path, journal ? &*journal : nullptr, report);
         } else {
-            SetFile(arguments, texts, path, report);
+            SetFile(arguments, texts, path, report,
+                    [&](const TagUpdate& update) { return UpdateTagFields(path, update); });
         }
     };
     FileRunner runner(arguments.jobs, work, console);

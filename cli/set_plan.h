@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,6 +36,12 @@ void WarnAboutTexts(FileReport& report, const std::string& path, const FileUpdat
 
 // "PATH: shorter than 128 bytes, too short to hold a tag; " and outcome.
 std::string TooShortMessage(const std::string& path, std::string_view outcome);
+
+// Writes update into the file being set; throws FileError.
+using WriteUpdate = std::function<WriteOutcome(const TagUpdate& update)>;
+// set on one file: its update written by write, and every failure and warning in report.
+void SetFile(const Arguments& arguments, const SetTexts& texts, const std::string& path, FileReport& report,
+             const WriteUpdate& write);
 
 // set --id3v2 on one file: both tags, each file's entries in journal before it changes.
 void MirrorFile(const Arguments& arguments, const SetTexts& texts, const std::string& path, JournalWriter* journal,
