@@ -1,9 +1,12 @@
 #include "bench/bench_corpus.h"
 
 #include <fcntl.h>
+#include <spawn.h>
 #include <stdlib.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -12,6 +15,8 @@
 
 #include "tag/cp936.h"
 #include "tag/tag_block.h"
+
+extern char** environ;
 
 namespace sonatag::bench {
 namespace {
@@ -101,6 +106,24 @@ void Corpus::RestoreCopies() {
         ::close(fd);
         if (!restored) Fail("cannot restore " + copies_[i]);
     }
+}
+
+int RunProgram(const char* program, const std::vector<std::string>& arguments) {
+    std::vector<char*> argv{const_cast<char*>(program)};
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, program, &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) return -1;
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace sonatag::bench

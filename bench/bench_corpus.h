@@ -29,4 +29,8 @@ private:
     std::vector<std::string> copies_;
 };
 
+// Runs program with arguments, its standard output thrown away; its exit status, -1 when it could
+// not be started or did not exit.
+int RunProgram(const char* program, const std::vector<std::string>& arguments);
+
 }  // namespace sonatag::bench

@@ -77,27 +77,11 @@ private:
     std::vector<std::string> contents_;
 };
 
-int RunCli(const std::vector<std::string>& arguments) {
-    std::vector<char*> argv{const_cast<char*>(SONATAG_CLI_PATH)};
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, SONATAG_CLI_PATH, &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) return -1;
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 void Show(benchmark::State& state, std::vector<std::string> arguments) {
     arguments.insert(arguments.end(), corpus->paths().begin(), corpus->paths().end());
     for (auto _ : state) {
-        if (RunCli(arguments) != 0) state.SkipWithError("sonatag-cli show failed");
+        if (sonatag::bench::RunProgram(SONATAG_CLI_PATH, arguments) != 0)
+            state.SkipWithError("sonatag-cli show failed");
     }
 }
 void CliShow(benchmark::State& state) {

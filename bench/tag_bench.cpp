@@ -74,25 +74,6 @@ private:
     double total_ = 0;
 };
 
-// Runs sonatag-cli with arguments, its standard output thrown away; its exit status.
-int RunCli(const std::vector<std::string>& arguments) {
-    std::vector<char*> argv{const_cast<char*>(SONATAG_CLI_PATH)};
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, SONATAG_CLI_PATH, &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) return -1;
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 std::vector<std::string> CliArguments(std::vector<std::string> arguments, const std::vector<std::string>& paths) {
     arguments.insert(arguments.end(), paths.begin(), paths.end());
     return arguments;
@@ -165,7 +146,8 @@ void ReadTagFieldsOverCorpus(benchmark::State& state) {
 void CliShowJson(benchmark::State& state) {
     const std::vector<std::string> arguments = CliArguments({"show", "--json"}, corpus->paths());
     MeasureReads(state, [&](const std::vector<std::string>&) {
-        if (RunCli(arguments) != 0) state.SkipWithError("sonatag-cli show failed");
+        if (sonatag::bench::RunProgram(SONATAG_CLI_PATH, arguments) != 0)
+            state.SkipWithError("sonatag-cli show failed");
     });
 }
 
@@ -215,7 +197,7 @@ void CliSet(benchmark::State& state) {
         CliArguments({"set", "--title", "新的标题", "--artist", "新的艺术家", "--album", "新的专辑"},
                      corpus->Copies(kWriteFileCount));
     MeasureWrites(state, [&](const std::vector<std::string>&) {
-        if (RunCli(arguments) != 0) state.SkipWithError("sonatag-cli set failed");
+        if (sonatag::bench::RunProgram(SONATAG_CLI_PATH, arguments) != 0) state.SkipWithError("sonatag-cli set failed");
     });
 }
 

@@ -79,11 +79,7 @@ int RunRepair(const Arguments& arguments, Console& console) {
             report.Error(error.what());
         }
     };
-    FileRunner runner(arguments.jobs, work, console);
-    if (!FeedPaths(arguments, console, runner)) return 1;
-    const int status = runner.Finish();
-    if (journal) journal->Sync();
-    return status;
+    return RunPaths(arguments, console, work, journal);
 }
 
 }  // namespace sonatag::cli

@@ -139,6 +139,15 @@ private:
 
 }  // namespace
 
+int RunPaths(const Arguments& arguments, Console& console, const FileRunner::Work& work,
+             std::optional<JournalWriter>& journal) {
+    FileRunner runner(arguments.jobs, work, console);
+    if (!FeedPaths(arguments, console, runner)) return 1;
+    const int status = runner.Finish();
+    if (journal) journal->Sync();
+    return status;
+}
+
 void SetFile(const Arguments& arguments, const SetTexts& texts, const std::string& path, FileReport& report,
              const WriteUpdate& write) {
     const FileUpdate file = UpdateFor(arguments, texts, path);
@@ -195,11 +204,7 @@ int RunSet(const Arguments& arguments, Console& console) {
                     [&](const TagUpdate& update) { return UpdateTagFields(path, update); });
         }
     };
-    FileRunner runner(arguments.jobs, work, console);
-    if (!FeedPaths(arguments, console, runner)) return 1;
-    const int status = runner.Finish();
-    if (journal) journal->Sync();
-    return status;
+    return RunPaths(arguments, console, work, journal);
 }
 
 }  // namespace sonatag::cli

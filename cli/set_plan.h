@@ -37,6 +37,11 @@ void WarnAboutTexts(FileReport& report, const std::string& path, const FileUpdat
 // "PATH: shorter than 128 bytes, too short to hold a tag; " and outcome.
 std::string TooShortMessage(const std::string& path, std::string_view outcome);
 
+// Works on every path of the command through a FileRunner and syncs the journal, if any, at
+// the end; the exit status.
+int RunPaths(const Arguments& arguments, Console& console, const FileRunner::Work& work,
+             std::optional<JournalWriter>& journal);
+
 // Writes update into the file being set; throws FileError.
 using WriteUpdate = std::function<WriteOutcome(const TagUpdate& update)>;
 // set on one file: its update written by write, and every failure and warning in report.
