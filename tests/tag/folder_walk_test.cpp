@@ -1,5 +1,8 @@
 #include "tag/folder_walk.h"
 
+#include <unistd.h>
+
+#include "tests/support/id3v2_bytes.h"
 #include "tests/support/test_files.h"
 
 namespace sonatag {
@@ -55,6 +58,24 @@ TEST(FolderWalkTest, TakesMp3FilesInNaturalOrderFilesFirstSkippingHiddenAndLinke
         WalkFolder(dir.path().string(), SortNaturally, recorder);
         EXPECT_EQ(recorder.found, expected) << what;
     }
+}
+
+// Root may read any folder, so the walk runs in a child that has given root up.
+TEST(FolderWalkTest, PassesOverAnUnreadableFolderAndGoesOn) {
+    test::TempDir dir;
+    MakeTree(dir.path(), {"a.mp3", "b/1.mp3", "c/1.mp3"});
+    fs::permissions(dir.path(), fs::perms(0755));
+    fs::permissions(dir.path() / "b", fs::perms::none);
+    Recorder recorder;
+    recorder.root = dir.path().string();
+    const std::string found = test::RunInChild([&] {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) return std::string("cannot give root up");
+        WalkFolder(recorder.root, SortNaturally, recorder);
+        std::string joined;
+        for (const std::string& entry : recorder.found) joined += entry + ";";
+        return joined;
+    });
+    EXPECT_EQ(found, "a.mp3;!" + recorder.root + "/b;c/1.mp3;");
 }
 
 }  // namespace

@@ -37,15 +37,8 @@ TEST(GbkGuessTest, TellsChineseTitlesFromLatinOnes) {
     EXPECT_FALSE(WeighGbk(Gbk("Love 你")).convincing);
 }
 
-// Title and artist frames read from tags of each version and layout.
-struct ReadCase {
-    const char* name;
-    std::string tag;
-    int version;
-    bool plain;
-};
-
-std::vector<ReadCase> ReadCases() {
+// Title and artist frames read from tags of each version and layout: name, tag, version, plain.
+TEST(Id3v2TagTest, ReadsEveryVersionAndLayout) {
     const std::string v3Frames =
         Id3v2Frame("TIT2", Utf16Payload("晴天")) + Id3v2Frame("TPE1", Latin1Payload("Bj\xF6rk"));
     const std::string v4Frames =
@@ -53,7 +46,7 @@ std::vector<ReadCase> ReadCases() {
     const std::string v4Unsynced = Id3v2Frame("TIT2", Unsynchronise(Utf16Payload("晴天")), 4, '\x02') +
                                    Id3v2Frame("TPE1", Latin1Payload("Bj\xF6rk"), 4);
     const std::string extendedHeader = std::string("\0\0\0\x06\x01\x00", 6);
-    return {
+    const std::tuple<const char*, std::string, int, bool> cases[] = {
         {"v2.2",
          Id3v2TagBytes(2, Id3v2Frame("TT2", Utf16Payload("晴天"), 2) + Id3v2Frame("TP1", Latin1Payload("Bj\xF6rk"), 2),
                        20),
@@ -63,37 +56,30 @@ std::vector<ReadCase> ReadCases() {
         {"v2.4 with an extended header", Id3v2TagBytes(4, extendedHeader + v4Frames, 10, '\x40'), 4, false},
         {"v2.4 frame unsynchronised", Id3v2TagBytes(4, v4Unsynced), 4, false},
     };
-}
-
-TEST(Id3v2TagTest, ReadsEveryVersionAndLayout) {
-    for (const ReadCase& c : ReadCases()) {
-        ASSERT_EQ(Id3v2TagSize(c.tag), c.tag.size()) << c.name;
-        const Id3v2Fields fields = Id3v2Tag(c.tag).Fields();
-        EXPECT_EQ(fields.version, c.version) << c.name;
-        EXPECT_EQ(fields.title.text, "晴天") << c.name;
-        EXPECT_EQ(fields.artist.text, "Björk") << c.name;
-        EXPECT_FALSE(fields.album.present) << c.name;
+    for (const auto& [name, tagBytes, version, isPlain] : cases) {
+        ASSERT_EQ(Id3v2TagSize(tagBytes), tagBytes.size()) << name;
+        const Id3v2Fields fields = Id3v2Tag(tagBytes).Fields();
+        EXPECT_EQ(fields.version, version) << name;
+        EXPECT_EQ(fields.title.text + fields.artist.text, "晴天Björk") << name;
+        EXPECT_FALSE(fields.album.present) << name;
         // A plainly laid out tag is read frame by frame, to the same result.
-        const std::optional<Id3v2Fields> plain = ReadPlainFields(c.tag);
-        EXPECT_EQ(plain.has_value(), c.plain) << c.name;
-        if (plain) EXPECT_EQ(plain->title.text + plain->artist.text, "晴天Björk") << c.name;
+        const std::optional<Id3v2Fields> plain = ReadPlainFields(tagBytes);
+        EXPECT_EQ(plain.has_value(), isPlain) << name;
+        if (plain) EXPECT_EQ(plain->title.text + plain->artist.text, "晴天Björk") << name;
 
         // Written back, the tag keeps its version (2.2 becomes 2.3) and every frame.
-        Id3v2Tag tag(c.tag);
+        Id3v2Tag tag(tagBytes);
         tag.SetTexts({std::nullopt, std::nullopt, "专辑"});
         const std::string frames = tag.RenderFrames();
-        const Id3v2Fields back = Id3v2Tag(ComposeId3v2Tag(c.version, frames, 10 + frames.size())).Fields();
-        EXPECT_EQ(back.version, c.version == 2 ? 3 : c.version) << c.name;
-        EXPECT_EQ(back.title.text + back.artist.text + back.album.text, "晴天Björk专辑") << c.name;
+        const Id3v2Fields back = Id3v2Tag(ComposeId3v2Tag(version, frames, 10 + frames.size())).Fields();
+        EXPECT_EQ(back.version, version == 2 ? 3 : version) << name;
+        EXPECT_EQ(back.title.text + back.artist.text + back.album.text, "晴天Björk专辑") << name;
     }
 }
 
 TEST(Id3v2TagTest, MislabelledFramesAreJudgedTogether) {
-    struct Case {
-        std::vector<std::string> latin1Texts;  // TIT2, TPE1, TALB
-        std::vector<std::string> repaired;     // frame IDs
-    };
-    const Case cases[] = {
+    // The ISO-8859-1 texts of TIT2, TPE1 and TALB, and the IDs of the frames to repair.
+    const std::pair<std::vector<std::string>, std::vector<std::string>> cases[] = {
         {{Gbk("晴天"), "Bj\xF6rk", "Jay"}, {"TIT2"}},
         {{Gbk("晴天"), Gbk("周杰伦"), Gbk("叶惠美")}, {"TIT2", "TPE1", "TALB"}},
         {{Gbk("晴天"), Gbk("Love 你"), "x"}, {"TIT2", "TPE1"}},  // made sure by its neighbour
@@ -101,13 +87,13 @@ TEST(Id3v2TagTest, MislabelledFramesAreJudgedTogether) {
         {{Gbk("晴天"), "\xFF\xFF", "b"}, {}},                    // a frame that is not GBK at all
         {{"M\344dchen", "No\353l", "D\351\347u"}, {}},
     };
-    for (const Case& c : cases) {
-        const std::string tag = Id3v2TagBytes(3, Id3v2Frame("TIT2", Latin1Payload(c.latin1Texts[0])) +
-                                                     Id3v2Frame("TPE1", Latin1Payload(c.latin1Texts[1])) +
-                                                     Id3v2Frame("TALB", Latin1Payload(c.latin1Texts[2])));
+    for (const auto& [texts, repaired] : cases) {
+        const std::string tag =
+            Id3v2TagBytes(3, Id3v2Frame("TIT2", Latin1Payload(texts[0])) + Id3v2Frame("TPE1", Latin1Payload(texts[1])) +
+                                 Id3v2Frame("TALB", Latin1Payload(texts[2])));
         std::vector<std::string> ids;
         for (const FrameRepair& repair : Id3v2Tag(tag).MislabelledFrames()) ids.push_back(repair.frameId);
-        EXPECT_EQ(ids, c.repaired) << c.latin1Texts[0] << " " << c.latin1Texts[1];
+        EXPECT_EQ(ids, repaired) << texts[0] << " " << texts[1];
     }
 }
 
