@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
@@ -106,6 +107,13 @@ void Corpus::RestoreCopies() {
         ::close(fd);
         if (!restored) Fail("cannot restore " + copies_[i]);
     }
+}
+
+double Median(std::vector<double> values) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 int RunProgram(const char* program, const std::vector<std::string>& arguments) {

@@ -29,6 +29,9 @@ private:
     std::vector<std::string> copies_;
 };
 
+// The median of values; 0 when there are none.
+double Median(std::vector<double> values);
+
 // Runs program with arguments, its standard output thrown away; its exit status, -1 when it could
 // not be started or did not exit.
 int RunProgram(const char* program, const std::vector<std::string>& arguments);

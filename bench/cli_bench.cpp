@@ -120,13 +120,6 @@ public:
     }
 
 private:
-    static double Median(std::vector<double> values) {
-        if (values.empty()) return 0;
-        std::sort(values.begin(), values.end());
-        const std::size_t middle = values.size() / 2;
-        return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-    }
-
     void PrintRatio(const char* label, const std::string& top, const std::string& bottom, const char* goal) const {
         const auto topTimes = times_.find(top), bottomTimes = times_.find(bottom);
         if (topTimes == times_.end() || bottomTimes == times_.end()) return;  // filtered out, or failed

@@ -185,10 +185,6 @@ public:
     }
 
 private:
-    static double Median(std::vector<double> values) {
-        std::sort(values.begin(), values.end());
-        return values.empty() ? 0 : values[values.size() / 2];
-    }
     void PrintRatio(const char* label, const std::string& measured, const std::string& baseline, const char* goal) {
         if (!times_.count(measured) || !times_.count(baseline) || Median(times_[baseline]) <= 0) return;
         std::printf("  %-42s %5.2fx %4s\n", label, Median(times_[measured]) / Median(times_[baseline]), goal);

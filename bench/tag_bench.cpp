@@ -240,13 +240,6 @@ private:
         std::vector<double> cpu;
     };
 
-    static double Median(std::vector<double> values) {
-        if (values.empty()) return 0;
-        std::sort(values.begin(), values.end());
-        const std::size_t middle = values.size() / 2;
-        return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-    }
-
     void PrintRatio(const char* label, const std::string& measured, const std::string& floor, const char* goal) const {
         const auto measuredTimes = times_.find(measured), floorTimes = times_.find(floor);
         if (measuredTimes == times_.end() || floorTimes == times_.end()) return;  // filtered out, or failed
