@@ -52,7 +52,7 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 
 // A tag as taggers write them: the three texts, a comment, a 4 KiB cover and 1 KiB of padding.
 std::string TypicalTag(int number) {
-    Id3v2Tag tag;
+    Id3v2Tag tag(ComposeId3v2Tag(3, "", kId3v2HeaderSize));
     tag.SetTexts({"歌曲 " + std::to_string(number), "艺术家", "专辑 Album"});
     const std::string picture = std::string("\0image/jpeg\0\x03\0", 14) + std::string(4096, '\x5A');
     const std::string frames = tag.RenderFrames() + "APIC" + std::string{0, 0, 0x10, 0x0E, 0, 0} + picture;

@@ -35,10 +35,6 @@ std::string ReadHeadTag(const std::string& path, const LockedFile& file) {
     return tag;
 }
 
-Id3v2Tag ParseHeadTag(const std::string& oldTag) {
-    return oldTag.empty() ? Id3v2Tag() : Id3v2Tag(oldTag);
-}
-
 // What a write puts into the file, next to what it holds now.
 struct HeadPlan {
     std::string oldTag;  // the ID3v2 tag at the head, empty when there is none
@@ -283,9 +279,9 @@ MirrorOutcome UpdateTagsWithMirror(const std::string& path, const TagUpdate& upd
         const std::optional<std::string> frames =
             plain ? PlainFramesWithTexts(plan.oldTag, texts(*plain)) : std::nullopt;
         if (frames) {
-            ComposeNewTag(plan, plan.oldTag[3], *frames);
+            ComposeNewTag(plan, plan.oldTag.empty() ? 3 : plan.oldTag[3], *frames);
         } else {
-            Id3v2Tag tag = ParseHeadTag(plan.oldTag);
+            Id3v2Tag tag(plan.oldTag);
             tag.SetTexts(texts(tag.Fields()));
             ComposeNewTag(plan, tag.version(), tag.RenderFrames());
         }

@@ -1,8 +1,6 @@
 #include "tag/id3v2_tag.h"
 
 #include <taglib/id3v2frame.h>
-#include <taglib/id3v2framefactory.h>
-#include <taglib/id3v2header.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/tbytevectorstream.h>
 #include <taglib/textidentificationframe.h>
@@ -10,11 +8,11 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <set>
 
 #include "tag/cp936.h"
 #include "tag/gbk_guess.h"
+#include "tag/utf8.h"
 
 namespace sonatag {
 namespace {
@@ -41,11 +39,6 @@ std::string Utf8(const String& text) {
     return text.to8Bit(true);
 }
 
-TextIdentificationFrame* TextFrame(TagLib::ID3v2::Frame* frame) {
-    if (frame->frameID() == "TXXX") return nullptr;
-    return dynamic_cast<TextIdentificationFrame*>(frame);
-}
-
 // The bytes of an ISO-8859-1 frame as they lie in the file, its strings joined by a space.
 std::string RawLatin1(const TextIdentificationFrame& frame) {
     return frame.fieldList().toString(" ").to8Bit(false);
@@ -61,50 +54,71 @@ std::size_t SynchsafeSize(std::string_view bytes) {
     return size;
 }
 
-// The ISO-8859-1 text frames among frames that hold GBK, all of them judged together.
-std::vector<TextIdentificationFrame*> MislabelledAmong(const std::vector<TagLib::ID3v2::Frame*>& frames) {
-    std::vector<TextIdentificationFrame*> candidates;
-    bool convincing = false;
-    for (TagLib::ID3v2::Frame* frame : frames) {
-        TextIdentificationFrame* text = TextFrame(frame);
-        if (!text || text->textEncoding() != String::Latin1) continue;
-        const std::string raw = RawLatin1(*text);
-        if (!HasHighBytes(raw)) continue;
-        const GbkEvidence evidence = WeighGbk(raw);
-        if (!evidence.validGbk) return {};
-        convincing = convincing || evidence.convincing;
-        if (evidence.hanzi > 0) candidates.push_back(text);
+// A text frame as the fields and the GBK judge see it.
+struct TextFrameView {
+    std::string id;
+    std::string text;                   // UTF-8, its strings joined by a space
+    std::optional<std::string> latin1;  // the bytes as they lie in the file, for an ISO-8859-1 frame
+};
+
+// The text frames of a tag TagLib read; TXXX, a description with its text, is not one.
+std::vector<TextIdentificationFrame*> TextFramesOf(const TagLib::ID3v2::Tag& tag) {
+    std::vector<TextIdentificationFrame*> frames;
+    for (TagLib::ID3v2::Frame* frame : tag.frameList()) {
+        if (auto* text = dynamic_cast<TextIdentificationFrame*>(frame); text && frame->frameID() != "TXXX")
+            frames.push_back(text);
     }
-    return convincing ? candidates : std::vector<TextIdentificationFrame*>{};
+    return frames;
 }
 
-Id3v2Fields FieldsOf(int version, const std::vector<TagLib::ID3v2::Frame*>& frames) {
+std::vector<TextFrameView> ViewsOf(const std::vector<TextIdentificationFrame*>& frames) {
+    std::vector<TextFrameView> views;
+    for (const TextIdentificationFrame* frame : frames) {
+        const bool latin1 = frame->textEncoding() == String::Latin1;
+        views.push_back({std::string(frame->frameID().data(), frame->frameID().size()), Utf8(frame->toString()),
+                         latin1 ? std::optional(RawLatin1(*frame)) : std::nullopt});
+    }
+    return views;
+}
+
+// The positions of the ISO-8859-1 frames that hold GBK, all of them judged together.
+std::vector<std::size_t> MislabelledAmong(const std::vector<TextFrameView>& frames) {
+    std::vector<std::size_t> candidates;
+    bool convincing = false;
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        if (!frames[i].latin1 || !HasHighBytes(*frames[i].latin1)) continue;
+        const GbkEvidence evidence = WeighGbk(*frames[i].latin1);
+        if (!evidence.validGbk) return {};
+        convincing = convincing || evidence.convincing;
+        if (evidence.hanzi > 0) candidates.push_back(i);
+    }
+    return convincing ? candidates : std::vector<std::size_t>{};
+}
+
+Id3v2Fields FieldsOf(int version, const std::vector<TextFrameView>& frames) {
     Id3v2Fields fields;
     fields.version = version;
-    const std::vector<TextIdentificationFrame*> mislabelled = MislabelledAmong(frames);
+    const std::vector<std::size_t> mislabelled = MislabelledAmong(frames);
     Id3v2Field* targets[] = {&fields.title, &fields.artist, &fields.album};
     for (std::size_t i = 0; i < kMirroredFrames.size(); ++i) {
         const auto frame = std::find_if(frames.begin(), frames.end(),
-                                        [&](TagLib::ID3v2::Frame* f) { return f->frameID() == kMirroredFrames[i]; });
+                                        [&](const TextFrameView& f) { return f.id == kMirroredFrames[i]; });
         if (frame == frames.end()) continue;
-        Id3v2Field& field = *targets[i];
-        field.present = true;
-        field.text = Utf8((*frame)->toString());
-        auto* text = dynamic_cast<TextIdentificationFrame*>(*frame);
-        if (std::find(mislabelled.begin(), mislabelled.end(), text) != mislabelled.end())
-            field.asGbk = Cp936ToUtf8(RawLatin1(*text));
+        targets[i]->present = true;
+        targets[i]->text = frame->text;
+        const auto at = static_cast<std::size_t>(frame - frames.begin());
+        if (std::find(mislabelled.begin(), mislabelled.end(), at) != mislabelled.end())
+            targets[i]->asGbk = Cp936ToUtf8(*frame->latin1);
     }
     return fields;
 }
 
-std::vector<TagLib::ID3v2::Frame*> FramesOf(const TagLib::ID3v2::Tag& tag) {
-    return {tag.frameList().begin(), tag.frameList().end()};
-}
-
 // The frames of a tag laid out plainly (version 2.3 or 2.4, no unsynchronisation, extended
-// header, footer or frame flags, zero padding), each whole with its header; empty for any
-// other tag, which TagLib then reads in full. Frame contents are not looked at.
+// header, footer or frame flags, zero padding), each whole with its header, and none where
+// there is no tag; empty for any other tag, which TagLib then reads in full. Frame contents
+// are not looked at.
 std::optional<std::vector<std::string_view>> PlainFrames(std::string_view tag) {
+    if (tag.empty()) return std::vector<std::string_view>{};
     if (tag.size() < kId3v2HeaderSize) return std::nullopt;
     const auto version = static_cast<unsigned char>(tag[3]);
     if ((version != 3 && version != 4) || tag[5] != 0) return std::nullopt;
@@ -112,11 +126,12 @@ std::optional<std::vector<std::string_view>> PlainFrames(std::string_view tag) {
     std::string_view body = tag.substr(kId3v2HeaderSize);
     while (body.size() >= kId3v2HeaderSize && body[0] != 0) {
         const std::string_view id = body.substr(0, 4), sizeBytes = body.substr(4, 4);
-        const bool idOk = std::all_of(id.begin(), id.end(), [](char c) { return std::isupper(c) || std::isdigit(c); });
+        const bool idOk =
+            std::all_of(id.begin(), id.end(), [](char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); });
         if (!idOk || body[8] != 0 || body[9] != 0 || (version == 4 && HasHighBytes(sizeBytes))) return std::nullopt;
         std::size_t size = 0;
         for (const char c : sizeBytes) size = size << (version == 4 ? 7 : 8) | static_cast<unsigned char>(c);
-        if (size > body.size() - kId3v2HeaderSize) return std::nullopt;
+        if (size == 0 || size > body.size() - kId3v2HeaderSize) return std::nullopt;  // TagLib stops at an empty frame
         frames.push_back(body.substr(0, kId3v2HeaderSize + size));
         body.remove_prefix(kId3v2HeaderSize + size);
     }
@@ -124,24 +139,134 @@ std::optional<std::vector<std::string_view>> PlainFrames(std::string_view tag) {
     return frames;
 }
 
-// The text frames of a plain tag, each parsed by TagLib on its own; other frames are skipped.
-std::vector<std::unique_ptr<TagLib::ID3v2::Frame>> PlainTextFrames(std::string_view tag,
-                                                                   const std::vector<std::string_view>& frames) {
-    const TagLib::ID3v2::Header header(ByteVector(tag.data(), kId3v2HeaderSize));
-    std::vector<std::unique_ptr<TagLib::ID3v2::Frame>> parsed;
-    for (const std::string_view frame : frames) {
-        if (frame[0] != 'T') continue;
-        parsed.emplace_back(TagLib::ID3v2::FrameFactory::instance()->createFrame(
-            ByteVector(frame.data(), static_cast<unsigned>(frame.size())), &header));
-        if (!parsed.back()) parsed.pop_back();
-    }
-    return parsed;
+// The version a plain tag is written in: its own, or 2.3 for a new one.
+int PlainVersion(std::string_view tag) {
+    return tag.empty() ? 3 : static_cast<unsigned char>(tag[3]);
 }
 
-std::vector<TagLib::ID3v2::Frame*> Pointers(const std::vector<std::unique_ptr<TagLib::ID3v2::Frame>>& frames) {
-    std::vector<TagLib::ID3v2::Frame*> pointers;
-    for (const auto& frame : frames) pointers.push_back(frame.get());
-    return pointers;
+// Appends utf8 as UTF-16LE; a byte that does not begin a well-formed sequence becomes U+FFFD.
+void AppendUtf16Le(std::string& out, std::string_view utf8) {
+    auto unit = [&](char32_t code) {
+        out += static_cast<char>(code & 0xFF);
+        out += static_cast<char>(code >> 8);
+    };
+    while (!utf8.empty()) {
+        const std::size_t length = Utf8SequenceLength(utf8);
+        char32_t code =
+            length == 0 ? 0xFFFD : static_cast<unsigned char>(utf8[0]) & (length == 1 ? 0x7F : 0x7F >> length);
+        for (std::size_t i = 1; i < length; ++i) code = code << 6 | (static_cast<unsigned char>(utf8[i]) & 0x3F);
+        if (code > 0xFFFF) {
+            unit(0xD800 + ((code - 0x10000) >> 10));
+            unit(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            unit(code);
+        }
+        utf8.remove_prefix(length == 0 ? 1 : length);
+    }
+}
+
+// A text frame of version 3 or 4 as TagLib writes one for UTF-16: the encoding byte 1, a
+// little-endian byte order mark, the text and no terminator.
+std::string Utf16TextFrame(std::string_view id, std::string_view utf8, int version) {
+    std::string body = "\x01\xFF\xFE";
+    AppendUtf16Le(body, utf8);
+    std::string frame(id);
+    const int bitsPerByte = version == 4 ? 7 : 8;
+    for (int i = 3; i >= 0; --i)
+        frame += static_cast<char>((body.size() >> (i * bitsPerByte)) & ((1 << bitsPerByte) - 1));
+    frame.append(2, '\0');  // flags
+    return frame + body;
+}
+
+void AppendUtf8(std::string& out, char32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += {static_cast<char>(0xC0 | code >> 6), static_cast<char>(0x80 | (code & 0x3F))};
+    } else if (code < 0x10000) {
+        out += {static_cast<char>(0xE0 | code >> 12), static_cast<char>(0x80 | (code >> 6 & 0x3F)),
+                static_cast<char>(0x80 | (code & 0x3F))};
+    } else {
+        out += {static_cast<char>(0xF0 | code >> 18), static_cast<char>(0x80 | (code >> 12 & 0x3F)),
+                static_cast<char>(0x80 | (code >> 6 & 0x3F)), static_cast<char>(0x80 | (code & 0x3F))};
+    }
+}
+
+// UTF-16 to UTF-8; empty for an odd length, a zero character or a lone surrogate.
+std::optional<std::string> DecodeUtf16(std::string_view bytes, bool bigEndian) {
+    if (bytes.size() % 2 != 0) return std::nullopt;
+    auto unit = [&](std::size_t at) -> char32_t {
+        const auto first = static_cast<unsigned char>(bytes[at]), second = static_cast<unsigned char>(bytes[at + 1]);
+        return bigEndian ? first << 8 | second : second << 8 | first;
+    };
+    std::string text;
+    for (std::size_t at = 0; at < bytes.size(); at += 2) {
+        char32_t code = unit(at);
+        if (code == 0 || (code >= 0xDC00 && code < 0xE000)) return std::nullopt;
+        if (code >= 0xD800 && code < 0xDC00) {
+            at += 2;
+            const char32_t low = at < bytes.size() ? unit(at) : 0;
+            if (low < 0xDC00 || low >= 0xE000) return std::nullopt;
+            code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+        }
+        AppendUtf8(text, code);
+    }
+    return text;
+}
+
+// A text frame of a plain tag decoded as TagLib decodes it, for the common forms: one string,
+// ISO-8859-1, UTF-16 with a byte order mark, UTF-16BE or well-formed UTF-8. Empty for any
+// other form (several strings, an unknown encoding, broken text), which TagLib then reads.
+std::optional<TextFrameView> DecodeTextFrame(std::string_view frame) {
+    const std::string_view data = frame.substr(kId3v2HeaderSize);
+    const char encoding = data[0];
+    const std::size_t characterSize = encoding == 1 || encoding == 2 ? 2 : 1;
+    // Zero bytes at the end are dropped, up to a whole character.
+    std::size_t end = data.size() - 1;
+    while (end > 0 && data[end] == 0) --end;
+    end += (characterSize - end % characterSize) % characterSize;
+    const std::string_view bytes = data.substr(1, end);
+    TextFrameView view{std::string(frame.substr(0, 4)), {}, {}};
+    if (encoding == 0 || encoding == 3) {
+        if (bytes.find('\0') != std::string_view::npos) return std::nullopt;
+        if (encoding == 3) {
+            for (std::size_t at = 0, length = 0; at < bytes.size(); at += length) {
+                if ((length = Utf8SequenceLength(bytes.substr(at))) == 0) return std::nullopt;
+            }
+            view.text = bytes;
+            return view;
+        }
+        for (const char c : bytes) AppendUtf8(view.text, static_cast<unsigned char>(c));
+        view.latin1 = bytes;
+        return view;
+    }
+    std::optional<std::string> text;
+    if (encoding == 2) text = DecodeUtf16(bytes, true);
+    if (encoding == 1 && bytes.size() >= 2 && (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF"))
+        text = DecodeUtf16(bytes.substr(2), bytes[0] == '\xFE');
+    if (!text) return std::nullopt;
+    view.text = std::move(*text);
+    return view;
+}
+
+// Version 2.3 frames that TagLib discards, since version 2.4 has no such frames.
+bool DiscardedByTagLib(std::string_view id, int version) {
+    return version == 3 && (id == "TDAT" || id == "TIME" || id == "TRDA" || id == "TSIZ");
+}
+
+// The text frames of a plain tag, each decoded on its own; empty when one of them is in a form
+// left to TagLib.
+std::optional<std::vector<TextFrameView>> DecodeTextFrames(std::string_view tag,
+                                                           const std::vector<std::string_view>& frames) {
+    std::vector<TextFrameView> views;
+    for (const std::string_view frame : frames) {
+        const std::string_view id = frame.substr(0, 4);
+        if (id[0] != 'T' || id == "TXXX" || DiscardedByTagLib(id, PlainVersion(tag))) continue;
+        std::optional<TextFrameView> view = DecodeTextFrame(frame);
+        if (!view) return std::nullopt;
+        views.push_back(std::move(*view));
+    }
+    return views;
 }
 
 }  // namespace
@@ -149,7 +274,6 @@ std::vector<TagLib::ID3v2::Frame*> Pointers(const std::vector<std::unique_ptr<Ta
 struct Id3v2Tag::Impl {
     explicit Impl(std::string_view bytes)
         : stream(ByteVector(bytes.data(), static_cast<unsigned>(bytes.size()))), file(&stream), tag(&file, 0) {}
-    Impl() : stream(ByteVector()), file(&stream) { tag.header()->setMajorVersion(3); }
 
     TagLib::ByteVectorStream stream;
     BytesFile file;
@@ -166,8 +290,6 @@ std::size_t Id3v2TagSize(std::string_view head) {
     const bool footer = version == 4 && (static_cast<unsigned char>(head[5]) & 0x10) != 0;
     return kId3v2HeaderSize + SynchsafeSize(size) + (footer ? kId3v2HeaderSize : 0);
 }
-
-Id3v2Tag::Id3v2Tag() : impl_(std::make_unique<Impl>()) {}
 
 Id3v2Tag::Id3v2Tag(std::string_view bytes) {
     const std::size_t size = Id3v2TagSize(bytes);
@@ -186,15 +308,14 @@ int Id3v2Tag::version() const {
 }
 
 Id3v2Fields Id3v2Tag::Fields() const {
-    return FieldsOf(version(), FramesOf(impl_->tag));
+    return FieldsOf(version(), ViewsOf(TextFramesOf(impl_->tag)));
 }
 
 std::vector<FrameRepair> Id3v2Tag::MislabelledFrames() const {
+    const std::vector<TextFrameView> views = ViewsOf(TextFramesOf(impl_->tag));
     std::vector<FrameRepair> repairs;
-    for (TextIdentificationFrame* frame : MislabelledAmong(FramesOf(impl_->tag))) {
-        repairs.push_back({std::string(frame->frameID().data(), frame->frameID().size()), Utf8(frame->toString()),
-                           Cp936ToUtf8(RawLatin1(*frame))});
-    }
+    for (const std::size_t at : MislabelledAmong(views))
+        repairs.push_back({views[at].id, views[at].text, Cp936ToUtf8(*views[at].latin1)});
     return repairs;
 }
 
@@ -213,7 +334,9 @@ void Id3v2Tag::SetTexts(const MirrorTexts& texts) {
 }
 
 void Id3v2Tag::RepairMislabelledFrames() {
-    for (TextIdentificationFrame* frame : MislabelledAmong(FramesOf(impl_->tag))) {
+    const std::vector<TextIdentificationFrame*> frames = TextFramesOf(impl_->tag);
+    for (const std::size_t at : MislabelledAmong(ViewsOf(frames))) {
+        TextIdentificationFrame* frame = frames[at];
         TagLib::StringList repaired;
         for (const String& field : frame->fieldList())
             repaired.append(String(Cp936ToUtf8(field.to8Bit(false)), String::UTF8));
@@ -263,23 +386,19 @@ std::string ComposeId3v2Tag(int version, std::string_view frames, std::size_t si
 std::optional<Id3v2Fields> ReadPlainFields(std::string_view tag) {
     const std::optional<std::vector<std::string_view>> frames = PlainFrames(tag);
     if (!frames) return std::nullopt;
-    return FieldsOf(static_cast<unsigned char>(tag[3]), Pointers(PlainTextFrames(tag, *frames)));
+    const std::optional<std::vector<TextFrameView>> textFrames = DecodeTextFrames(tag, *frames);
+    return textFrames ? FieldsOf(PlainVersion(tag), *textFrames) : Id3v2Tag(tag).Fields();
 }
 
 std::optional<std::string> PlainFramesWithTexts(std::string_view tag, const MirrorTexts& texts) {
     const std::optional<std::vector<std::string_view>> frames = PlainFrames(tag);
     if (!frames) return std::nullopt;
     const std::optional<std::string>* given[] = {&texts.title, &texts.artist, &texts.album};
-    TagLib::ID3v2::Tag textFrames;
+    std::string result;
     for (std::size_t i = 0; i < kMirroredFrames.size(); ++i) {
-        if (!*given[i] || given[i]->value().empty()) continue;
-        auto frame = std::make_unique<TextIdentificationFrame>(ByteVector(kMirroredFrames[i]), String::UTF16);
-        frame->setText(String(given[i]->value(), String::UTF8));
-        textFrames.addFrame(frame.release());
+        if (*given[i] && !given[i]->value().empty())
+            result += Utf16TextFrame(kMirroredFrames[i], given[i]->value(), PlainVersion(tag));
     }
-    textFrames.header()->setTagSize(0);
-    const ByteVector rendered = textFrames.render(tag[3] == 4 ? TagLib::ID3v2::v4 : TagLib::ID3v2::v3);
-    std::string result(rendered.data() + kId3v2HeaderSize, rendered.size() - kId3v2HeaderSize - kTagLibPadding);
     for (const std::string_view frame : *frames) {
         const auto replaced = std::find_if(std::begin(kMirroredFrames), std::end(kMirroredFrames),
                                            [&](const char* id) { return frame.substr(0, 4) == id; });

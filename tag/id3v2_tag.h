@@ -27,6 +27,7 @@ struct Id3v2Field {
     std::string text;
     std::string asGbk;  // the text read as GBK, where the frame looks like mislabelled GBK
     bool present = false;
+    bool operator==(const Id3v2Field&) const = default;
 };
 
 struct Id3v2Fields {
@@ -34,6 +35,7 @@ struct Id3v2Fields {
     Id3v2Field title;
     Id3v2Field artist;
     Id3v2Field album;
+    bool operator==(const Id3v2Fields&) const = default;
 };
 
 // A text frame labelled ISO-8859-1 that holds GBK, with its text both ways, UTF-8.
@@ -57,7 +59,6 @@ std::size_t Id3v2TagSize(std::string_view head);
 // An ID3v2 tag, parsed and rendered by TagLib.
 class Id3v2Tag {
 public:
-    Id3v2Tag();  // an empty ID3v2.3 tag
     // bytes: the whole tag as Id3v2TagSize measures it. Throws Id3v2Error.
     explicit Id3v2Tag(std::string_view bytes);
     ~Id3v2Tag();
@@ -84,12 +85,13 @@ private:
 };
 
 // The fields of a tag laid out plainly (version 2.3 or 2.4 without unsynchronisation, extended
-// header, footer or frame flags), its text frames parsed one by one; empty for any other tag,
-// which Id3v2Tag reads. tag: as Id3v2Tag takes it.
+// header, footer or frame flags), its text frames decoded one by one where they hold one string
+// in a known encoding (else by TagLib); empty for any other tag, which Id3v2Tag reads.
+// tag: as Id3v2Tag takes it, or empty for a file without a tag (a new version 2.3 tag).
 std::optional<Id3v2Fields> ReadPlainFields(std::string_view tag);
 
-// The frames of such a tag with TIT2, TPE1 and TALB set as SetTexts sets them, rendered by
-// TagLib, and every other frame kept byte for byte; empty for any other tag.
+// The frames of such a tag with TIT2, TPE1 and TALB written as SetTexts writes them, first,
+// and every other frame after them byte for byte; empty for any other tag.
 std::optional<std::string> PlainFramesWithTexts(std::string_view tag, const MirrorTexts& texts);
 
 // A complete tag of exactly size bytes: header, frames and zero padding (size >= 10 + frames).

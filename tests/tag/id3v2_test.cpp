@@ -98,15 +98,42 @@ TEST(Id3v2TagTest, MislabelledFramesAreJudgedTogether) {
 }
 
 TEST(Id3v2TagTest, ReadingNeverTrustsTheBytes) {
-    const std::string good = Id3v2TagBytes(4, Id3v2Frame("TIT2", Utf16Payload("晴天"), 4) +
-                                                  Id3v2Frame("APIC", std::string("\0image/png\0\x03\0\x89PNG", 16), 4) +
-                                                  Id3v2Frame("TPE1", Latin1Payload(Gbk("周杰伦")), 4));
-    for (std::size_t cut = 0; cut <= good.size(); ++cut) ExerciseId3v2Reading(good.substr(0, cut));
-    for (std::size_t at = 3; at < good.size(); ++at) {
-        for (const char value : {'\0', '\x7F', '\x80', '\xFF'}) {
-            std::string bad = good;
-            bad[at] = value;
-            ExerciseId3v2Reading(bad);
+    const std::string tags[] = {
+        Id3v2TagBytes(4, Id3v2Frame("TIT2", Utf16Payload("晴 天"), 4) +
+                             Id3v2Frame("APIC", std::string("\0image/png\0\x03\0\x89PNG", 16), 4) +
+                             Id3v2Frame("TPE1", Latin1Payload(Gbk("周杰伦")), 4)),
+        Id3v2TagBytes(3, Id3v2Frame("TDAT", Latin1Payload(Gbk("晴天"))) +
+                             Id3v2Frame("TALB", Latin1Payload(Gbk("Love 你"))) + Id3v2Frame("TIT2", "\3Bj\xC3\xB6rk") +
+                             Id3v2Frame("TPE1", std::string("\x02\x66\x34\xD8\x3D\xDE\x00", 7))),
+        Id3v2TagBytes(3, Id3v2Frame("TCON", "") + Id3v2Frame("TIT2", Latin1Payload("after an empty frame"))),
+    };
+    // A tag that is read frame by frame reads as TagLib reads it whole.
+    auto read = [](const std::string& bytes) {
+        ExerciseId3v2Reading(bytes);
+        const std::optional<Id3v2Fields> plain =
+            !bytes.empty() && Id3v2TagSize(bytes) == bytes.size() ? ReadPlainFields(bytes) : std::nullopt;
+        EXPECT_TRUE(!plain || *plain == Id3v2Tag(bytes).Fields());
+    };
+    for (const std::string& good : tags) {
+        for (std::size_t cut = 0; cut <= good.size(); ++cut) read(good.substr(0, cut));
+        for (std::size_t at = 3; at < good.size(); ++at) {
+            for (const char value : {'\0', '\x7F', '\x80', '\xFF'}) {
+                std::string bad = good;
+                bad[at] = value;
+                read(bad);
+            }
+        }
+    }
+}
+
+// The mirror's frames, written without TagLib, are byte for byte those TagLib renders.
+TEST(Id3v2TagTest, MirrorFramesAreTheOnesTagLibRenders) {
+    for (const int version : {3, 4}) {
+        for (const std::string& title : {std::string("晴天"), std::string("Björk 😀"), std::string(70, 'x')}) {
+            const MirrorTexts texts{title, std::nullopt, "专辑"};
+            Id3v2Tag tag(Id3v2TagBytes(version, ""));
+            tag.SetTexts(texts);
+            EXPECT_EQ(PlainFramesWithTexts(Id3v2TagBytes(version, ""), texts), tag.RenderFrames()) << title;
         }
     }
 }
