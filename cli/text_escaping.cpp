@@ -76,14 +76,6 @@ void AppendDisplayEscape(std::string& out, unsigned char byte) {
     }
 }
 
-// The character of a well-formed UTF-8 sequence.
-char32_t DecodeUtf8(std::string_view sequence) {
-    constexpr unsigned char kLeadBits[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
-    char32_t character = static_cast<unsigned char>(sequence[0]) & kLeadBits[sequence.size()];
-    for (const char byte : sequence.substr(1)) character = (character << 6) | (static_cast<unsigned char>(byte) & 0x3F);
-    return character;
-}
-
 // Characters that must never reach a reader raw: the C1 controls, which some terminals take
 // as control sequences, and the bidirectional controls, which reorder what is shown around
 // them ("a<U+202E>3pm.exe" would show as "aexe.mp3").

@@ -152,9 +152,7 @@ void AppendUtf16Le(std::string& out, std::string_view utf8) {
     };
     while (!utf8.empty()) {
         const std::size_t length = Utf8SequenceLength(utf8);
-        char32_t code =
-            length == 0 ? 0xFFFD : static_cast<unsigned char>(utf8[0]) & (length == 1 ? 0x7F : 0x7F >> length);
-        for (std::size_t i = 1; i < length; ++i) code = code << 6 | (static_cast<unsigned char>(utf8[i]) & 0x3F);
+        const char32_t code = length == 0 ? 0xFFFD : DecodeUtf8(utf8.substr(0, length));
         if (code > 0xFFFF) {
             unit(0xD800 + ((code - 0x10000) >> 10));
             unit(0xDC00 + ((code - 0x10000) & 0x3FF));
@@ -176,20 +174,6 @@ std::string Utf16TextFrame(std::string_view id, std::string_view utf8, int versi
         frame += static_cast<char>((body.size() >> (i * bitsPerByte)) & ((1 << bitsPerByte) - 1));
     frame.append(2, '\0');  // flags
     return frame + body;
-}
-
-void AppendUtf8(std::string& out, char32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += {static_cast<char>(0xC0 | code >> 6), static_cast<char>(0x80 | (code & 0x3F))};
-    } else if (code < 0x10000) {
-        out += {static_cast<char>(0xE0 | code >> 12), static_cast<char>(0x80 | (code >> 6 & 0x3F)),
-                static_cast<char>(0x80 | (code & 0x3F))};
-    } else {
-        out += {static_cast<char>(0xF0 | code >> 18), static_cast<char>(0x80 | (code >> 12 & 0x3F)),
-                static_cast<char>(0x80 | (code >> 6 & 0x3F)), static_cast<char>(0x80 | (code & 0x3F))};
-    }
 }
 
 // UTF-16 to UTF-8; empty for an odd length, a zero character or a lone surrogate.

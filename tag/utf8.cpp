@@ -37,4 +37,23 @@ std::size_t Utf8SequenceLength(std::string_view text) {
     return length;
 }
 
+char32_t DecodeUtf8(std::string_view sequence) {
+    constexpr unsigned char kLeadBits[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+    char32_t character = static_cast<unsigned char>(sequence[0]) & kLeadBits[sequence.size()];
+    for (const char byte : sequence.substr(1)) character = (character << 6) | (static_cast<unsigned char>(byte) & 0x3F);
+    return character;
+}
+
+void AppendUtf8(std::string& out, char32_t character) {
+    constexpr unsigned char kLeads[] = {0, 0, 0xC0, 0xE0, 0xF0};
+    const int length = character < 0x80 ? 1 : character < 0x800 ? 2 : character < 0x10000 ? 3 : 4;
+    if (length == 1) {
+        out += static_cast<char>(character);
+        return;
+    }
+    out += static_cast<char>(kLeads[length] | character >> (6 * (length - 1)));
+    for (int shift = 6 * (length - 2); shift >= 0; shift -= 6)
+        out += static_cast<char>(0x80 | (character >> shift & 0x3F));
+}
+
 }  // namespace sonatag
