@@ -26,20 +26,6 @@ namespace {
     throw std::system_error(errno, std::generic_category(), doing);
 }
 
-void WriteFile(const std::string& path, const std::string& bytes) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) Fail("cannot create " + path);
-    const bool written = ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-    ::close(fd);
-    if (!written) Fail("cannot write " + path);
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 std::string MakeTone(const std::filesystem::path& folder) {
     const std::string path = (folder / "tone.mp3").string();
     const std::string command = "sox -q -n -r 44100 -c 1 '" + path + "' synth 0.2 sine 440";
@@ -62,6 +48,20 @@ std::string FileName(int number) {
 }
 
 }  // namespace
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) Fail("cannot create " + path);
+    const bool written = ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    ::close(fd);
+    if (!written) Fail("cannot write " + path);
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 Corpus::Corpus(int fileCount) {
     std::string folder = (std::filesystem::temp_directory_path() / "sonatag-bench-XXXXXX").string();
@@ -114,6 +114,39 @@ double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const std::size_t middle = values.size() / 2;
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+MedianReporter::MedianReporter() : ConsoleReporter(::isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
+
+void MedianReporter::ReportRuns(const std::vector<Run>& runs) {
+    for (const Run& run : runs) {
+        if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
+        const std::string& args = run.run_name.args;
+        Times& times = times_[run.run_name.function_name + (args.empty() ? "" : "/" + args)];
+        times.real.push_back(run.GetAdjustedRealTime());
+        const auto cpu = run.counters.find("cpu_ms");
+        if (cpu != run.counters.end()) times.cpu.push_back(cpu->second.value);
+    }
+    ConsoleReporter::ReportRuns(runs);
+}
+
+double MedianReporter::RealMedian(const std::string& name) const {
+    const auto found = times_.find(name);
+    return found == times_.end() ? 0 : Median(found->second.real);
+}
+
+void MedianReporter::PrintRatio(const char* label, const std::string& top, const std::string& bottom,
+                                const char* goal) const {
+    const auto topTimes = times_.find(top), bottomTimes = times_.find(bottom);
+    if (topTimes == times_.end() || bottomTimes == times_.end()) return;  // filtered out, or failed
+    const auto ratio = [](const std::vector<double>& over, const std::vector<double>& under) {
+        const double divisor = Median(under);
+        return divisor > 0 ? Median(over) / divisor : 0.0;
+    };
+    std::printf("  %-44s %5.2fx", label, ratio(topTimes->second.real, bottomTimes->second.real));
+    if (!topTimes->second.cpu.empty() && !bottomTimes->second.cpu.empty())
+        std::printf("  cpu %5.2fx", ratio(topTimes->second.cpu, bottomTimes->second.cpu));
+    std::printf(*goal ? "  (goal %s)\n" : "\n", goal);
 }
 
 int RunProgram(const char* program, const std::vector<std::string>& arguments) {

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
+
+#include <benchmark/benchmark.h>
 
 namespace sonatag::bench {
 
@@ -31,6 +34,29 @@ private:
 
 // The median of values; 0 when there are none.
 double Median(std::vector<double> values);
+
+// The console's report, keeping the real time of each repetition (and its "cpu_ms" counter,
+// where a benchmark sets one) by name, "Function" or "Function/args", for figures at the end.
+class MedianReporter : public benchmark::ConsoleReporter {
+public:
+    MedianReporter();
+    void ReportRuns(const std::vector<Run>& runs) override;
+
+    // The median real time of a benchmark's repetitions; 0 when it did not run or failed.
+    double RealMedian(const std::string& name) const;
+    // Prints top's median over bottom's, and their CPU times' where both were counted.
+    void PrintRatio(const char* label, const std::string& top, const std::string& bottom, const char* goal) const;
+
+private:
+    struct Times {
+        std::vector<double> real;
+        std::vector<double> cpu;
+    };
+    std::map<std::string, Times> times_;
+};
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& bytes);
 
 // Runs program with arguments, its standard output thrown away; its exit status, -1 when it could
 // not be started or did not exit.

@@ -13,7 +13,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -100,35 +99,12 @@ void SlowShareShow(benchmark::State& state) {
     Measure(state, spawn, kSlowFiles);
 }
 
-// Passes everything on to the console and prints the ratios of medians at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                times_[run.run_name.str()].push_back(run.GetAdjustedRealTime());
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    void PrintRatios() const {
-        std::printf("\nRatios of medians of this run:\n");
-        PrintRatio("100,000 paths: standard input / arguments", "PathsFromStandardInput/real_time",
-                   "PathsAsArguments/real_time", "at most 1.10x");
-        PrintRatio("1 ms per file operation: -j 1 / -j 16", "SlowShareShow/1/iterations:1/real_time",
-                   "SlowShareShow/16/iterations:1/real_time", "at least 10x");
-    }
-
-private:
-    void PrintRatio(const char* label, const std::string& top, const std::string& bottom, const char* goal) const {
-        const auto topTimes = times_.find(top), bottomTimes = times_.find(bottom);
-        if (topTimes == times_.end() || bottomTimes == times_.end()) return;  // filtered out, or failed
-        const double divisor = Median(bottomTimes->second);
-        if (divisor > 0) std::printf("  %-44s %6.2fx  (goal %s)\n", label, Median(topTimes->second) / divisor, goal);
-    }
-
-    std::map<std::string, std::vector<double>> times_;
-};
+void PrintRatios(const MedianReporter& reporter) {
+    std::printf("\nRatios of medians of this run:\n");
+    reporter.PrintRatio("100,000 paths: standard input / arguments", "PathsFromStandardInput", "PathsAsArguments",
+                        "at most 1.10x");
+    reporter.PrintRatio("1 ms per file operation: -j 1 / -j 16", "SlowShareShow/1", "SlowShareShow/16", "at least 10x");
+}
 
 // 100,000 arguments need more than the 2 MB that an 8 MB stack allows them.
 void MakeRoomForArguments() {
@@ -166,9 +142,9 @@ int main(int argc, char** argv) {
         std::fclose(list);
     }
 
-    RatioReporter reporter;
+    MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
+    PrintRatios(reporter);
     corpus.reset();
     benchmark::Shutdown();
     return 0;

@@ -7,12 +7,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,16 +35,6 @@ std::unique_ptr<Corpus> corpus;
 
 const TagUpdate kUpdate{Utf8ToCp936("新的标题").bytes, Utf8ToCp936("新的艺术家").bytes, Utf8ToCp936("新的专辑").bytes};
 const MirrorTexts kMirror{"新的标题", "新的艺术家", "新的专辑"};
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc)
-        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 // A tag as taggers write them: the three texts, a comment, a 4 KiB cover and 1 KiB of padding.
 std::string TypicalTag(int number) {
@@ -167,31 +153,12 @@ void MirrorRewrite(benchmark::State& state) {
     CountMegabytes(state);
 }
 
-// Prints each measured benchmark's median real time over its baseline's.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                times_[run.run_name.function_name].push_back(run.GetAdjustedRealTime());
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void PrintRatios() {
-        std::printf("\nRatios to the baselines (medians of this run's repetitions):\n");
-        PrintRatio("show --json --id3v2 / show --json", "CliShowId3v2", "CliShow", "2x");
-        PrintRatio("mirror write in place / ID3v1 write", "MirrorWriteInPlace", "Id3v1Write", "2x");
-        PrintRatio("mirror rewrite / copy, sync and rename", "MirrorRewrite", "CopyFloor", "");
-    }
-
-private:
-    void PrintRatio(const char* label, const std::string& measured, const std::string& baseline, const char* goal) {
-        if (!times_.count(measured) || !times_.count(baseline) || Median(times_[baseline]) <= 0) return;
-        std::printf("  %-42s %5.2fx %4s\n", label, Median(times_[measured]) / Median(times_[baseline]), goal);
-    }
-
-    std::map<std::string, std::vector<double>> times_;
-};
+void PrintRatios(const MedianReporter& reporter) {
+    std::printf("\nRatios to the baselines (medians of this run's repetitions):\n");
+    reporter.PrintRatio("show --json --id3v2 / show --json", "CliShowId3v2", "CliShow", "2x");
+    reporter.PrintRatio("mirror write in place / ID3v1 write", "MirrorWriteInPlace", "Id3v1Write", "2x");
+    reporter.PrintRatio("mirror rewrite / copy, sync and rename", "MirrorRewrite", "CopyFloor", "");
+}
 
 }  // namespace
 }  // namespace sonatag::bench
@@ -217,9 +184,9 @@ int main(int argc, char** argv) {
     }
     ::sync();
 
-    RatioReporter reporter;
+    MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
+    PrintRatios(reporter);
     corpus.reset();
     benchmark::Shutdown();
     return 0;

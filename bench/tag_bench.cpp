@@ -9,10 +9,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -203,56 +201,18 @@ void CliSet(benchmark::State& state) {
 
 // --- the ratios against the floors, from the runs of this process ---
 
-// Passes everything on to the console and keeps each benchmark's real and processor times.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    RatioReporter() : ConsoleReporter(::isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
-
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
-            const std::string& args = run.run_name.args;
-            Times& times = times_[run.run_name.function_name + (args.empty() ? "" : "/" + args)];
-            times.real.push_back(run.GetAdjustedRealTime());
-            const auto cpu = run.counters.find("cpu_ms");
-            if (cpu != run.counters.end()) times.cpu.push_back(cpu->second.value);
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    void PrintRatios() const {
-        std::printf("\nRatios to the floors (medians of this run's repetitions):\n");
-        std::printf("  %-38s %6s %6s %6s\n", "", "real", "cpu", "goal");
-        PrintRatio("read floor + stat before open", "ReadFloorPlus/extra:1", "ReadFloor", "");
-        PrintRatio("read floor, O_PATH + fstat + reopen", "ReadFloorPlus/extra:8", "ReadFloor", "");
-        PrintRatio("read floor + flock", "ReadFloorPlus/extra:2", "ReadFloor", "");
-        PrintRatio("read floor + OFD lock", "ReadFloorPlus/extra:4", "ReadFloor", "");
-        PrintRatio("read floor + all three", "ReadFloorPlus/extra:7", "ReadFloor", "");
-        PrintRatio("ReadTagFields / read floor", "ReadTagFieldsOverCorpus", "ReadFloor", "1.3x");
-        PrintRatio("sonatag-cli show --json / read floor", "CliShowJson", "ReadFloor", "1.6x");
-        PrintRatio("WriteTagFields / write floor", "WriteTagFieldsOverCopies", "WriteFloor", "");
-        PrintRatio("sonatag-cli set / write floor", "CliSet", "WriteFloor", "2.2x");
-    }
-
-private:
-    struct Times {
-        std::vector<double> real;
-        std::vector<double> cpu;
-    };
-
-    void PrintRatio(const char* label, const std::string& measured, const std::string& floor, const char* goal) const {
-        const auto measuredTimes = times_.find(measured), floorTimes = times_.find(floor);
-        if (measuredTimes == times_.end() || floorTimes == times_.end()) return;  // filtered out, or failed
-        const auto ratio = [](const std::vector<double>& top, const std::vector<double>& bottom) {
-            const double divisor = Median(bottom);
-            return divisor > 0 ? Median(top) / divisor : 0.0;
-        };
-        std::printf("  %-38s %5.2fx %5.2fx %6s\n", label, ratio(measuredTimes->second.real, floorTimes->second.real),
-                    ratio(measuredTimes->second.cpu, floorTimes->second.cpu), goal);
-    }
-
-    std::map<std::string, Times> times_;
-};
+void PrintRatios(const MedianReporter& reporter) {
+    std::printf("\nRatios to the floors (medians of this run's repetitions):\n");
+    reporter.PrintRatio("read floor + stat before open", "ReadFloorPlus/extra:1", "ReadFloor", "");
+    reporter.PrintRatio("read floor, O_PATH + fstat + reopen", "ReadFloorPlus/extra:8", "ReadFloor", "");
+    reporter.PrintRatio("read floor + flock", "ReadFloorPlus/extra:2", "ReadFloor", "");
+    reporter.PrintRatio("read floor + OFD lock", "ReadFloorPlus/extra:4", "ReadFloor", "");
+    reporter.PrintRatio("read floor + all three", "ReadFloorPlus/extra:7", "ReadFloor", "");
+    reporter.PrintRatio("ReadTagFields / read floor", "ReadTagFieldsOverCorpus", "ReadFloor", "1.3x");
+    reporter.PrintRatio("sonatag-cli show --json / read floor", "CliShowJson", "ReadFloor", "1.6x");
+    reporter.PrintRatio("WriteTagFields / write floor", "WriteTagFieldsOverCopies", "WriteFloor", "");
+    reporter.PrintRatio("sonatag-cli set / write floor", "CliSet", "WriteFloor", "2.2x");
+}
 
 }  // namespace
 }  // namespace sonatag::bench
@@ -282,9 +242,9 @@ int main(int argc, char** argv) {
     corpus = std::make_unique<Corpus>(kReadFileCount);
     for (const std::string& path : corpus->paths()) benchmark::DoNotOptimize(sonatag::ReadTagFields(path));
 
-    RatioReporter reporter;
+    MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
+    PrintRatios(reporter);
     corpus.reset();
     benchmark::Shutdown();
     return 0;

@@ -13,10 +13,8 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QtTest/QTest>
-#include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <memory>
 
 #include "app/sonatag_dlg.h"
@@ -219,54 +217,31 @@ void RemoveHalfOneByOne(benchmark::State& state) {
     }
 }
 
-// Passes everything on to the console and prints the figures against their goals at the end.
-class GoalReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                milliseconds_[run.run_name.function_name].push_back(run.GetAdjustedRealTime());
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
+void PrintTime(const MedianReporter& reporter, const char* label, const std::string& name, double goalMs) {
+    const double ms = reporter.RealMedian(name);
+    if (ms <= 0) return;
+    if (goalMs > 0)
+        std::printf("  %-34s %9.1f ms  (goal under %.0f ms)\n", label, ms, goalMs);
+    else
+        std::printf("  %-34s %9.1f ms\n", label, ms);
+}
 
-    void PrintGoals() const {
-        std::printf("\nMedians of this run against the goals:\n");
-        PrintTime("Add of 20,000 chosen files", "AddChosenFiles", 1000);
-        PrintTime("Walk + add of a tree of 20,000 files", "WalkAndAddTree", 1000);
-        PrintTime("a selection change", "SelectionChange", 5);
-        PrintTime("Remove of 10,000 of 20,000", "RemoveHalf", 500);
-        PrintTime("  (one by one, for comparison)", "RemoveHalfOneByOne", 0);
-        const double modify = Median("SelectAllAndModify"), baseline = Median("WriteTagFieldsBaseline");
-        if (modify > 0 && baseline > 0)
-            std::printf("  %-34s %9.1f ms  %.2fx of %.1f ms of WriteTagFields (goal 2x)\n",
-                        "Select all + Modify of 10,000", modify, modify / baseline, baseline);
-        const double undo = Median("UndoModify");
-        if (undo > 0 && baseline > 0)
-            std::printf("  %-34s %9.1f ms  %.2fx of WriteTagFields\n", "Undo of that Modify", undo, undo / baseline);
-    }
-
-private:
-    double Median(const std::string& name) const {
-        const auto found = milliseconds_.find(name);
-        if (found == milliseconds_.end()) return 0;
-        std::vector<double> values = found->second;
-        std::sort(values.begin(), values.end());
-        const std::size_t middle = values.size() / 2;
-        return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-    }
-
-    void PrintTime(const char* label, const std::string& name, double goalMs) const {
-        const double ms = Median(name);
-        if (ms <= 0) return;
-        if (goalMs > 0)
-            std::printf("  %-34s %9.1f ms  (goal under %.0f ms)\n", label, ms, goalMs);
-        else
-            std::printf("  %-34s %9.1f ms\n", label, ms);
-    }
-
-    std::map<std::string, std::vector<double>> milliseconds_;
-};
+void PrintGoals(const MedianReporter& reporter) {
+    std::printf("\nMedians of this run against the goals:\n");
+    PrintTime(reporter, "Add of 20,000 chosen files", "AddChosenFiles", 1000);
+    PrintTime(reporter, "Walk + add of a tree of 20,000 files", "WalkAndAddTree", 1000);
+    PrintTime(reporter, "a selection change", "SelectionChange", 5);
+    PrintTime(reporter, "Remove of 10,000 of 20,000", "RemoveHalf", 500);
+    PrintTime(reporter, "  (one by one, for comparison)", "RemoveHalfOneByOne", 0);
+    const double modify = reporter.RealMedian("SelectAllAndModify");
+    const double baseline = reporter.RealMedian("WriteTagFieldsBaseline");
+    if (modify > 0 && baseline > 0)
+        std::printf("  %-34s %9.1f ms  %.2fx of %.1f ms of WriteTagFields (goal 2x)\n", "Select all + Modify of 10,000",
+                    modify, modify / baseline, baseline);
+    const double undo = reporter.RealMedian("UndoModify");
+    if (undo > 0 && baseline > 0)
+        std::printf("  %-34s %9.1f ms  %.2fx of WriteTagFields\n", "Undo of that Modify", undo, undo / baseline);
+}
 
 }  // namespace
 }  // namespace sonatag::bench
@@ -295,9 +270,9 @@ int main(int argc, char** argv) {
     dlg->SetJournalPath(state.filePath(QStringLiteral("sonatag/journal")));
     dlg->show();
 
-    GoalReporter reporter;
+    MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintGoals();
+    PrintGoals(reporter);
     dlg.reset();
     tree.reset();
     corpus.reset();
