@@ -18,7 +18,8 @@
 #include "bench/bench_corpus.h"
 #include "tag/cp936.h"
 #include "tag/id3v2_file.h"
-#include "tag/id3v2_tag.h"
+#include "tag/id3v2_layout.h"
+#include "tag/id3v2_text.h"
 #include "tag/tag_file.h"
 
 extern char** environ;
@@ -36,13 +37,16 @@ std::unique_ptr<Corpus> corpus;
 const TagUpdate kUpdate{Utf8ToCp936("新的标题").bytes, Utf8ToCp936("新的艺术家").bytes, Utf8ToCp936("新的专辑").bytes};
 const MirrorTexts kMirror{"新的标题", "新的艺术家", "新的专辑"};
 
-// A tag as taggers write them: the three texts, a comment, a 4 KiB cover and 1 KiB of padding.
+// A tag as taggers write them: the three texts, a 4 KiB cover and 1 KiB of padding.
 std::string TypicalTag(int number) {
-    Id3v2Tag tag(ComposeId3v2Tag(3, "", kId3v2HeaderSize));
-    tag.SetTexts({"歌曲 " + std::to_string(number), "艺术家", "专辑 Album"});
     const std::string picture = std::string("\0image/jpeg\0\x03\0", 14) + std::string(4096, '\x5A');
-    const std::string frames = tag.RenderFrames() + "APIC" + std::string{0, 0, 0x10, 0x0E, 0, 0} + picture;
-    return ComposeId3v2Tag(3, frames, kId3v2HeaderSize + frames.size() + 1024);
+    const Id3v2Splice frames{{{"TIT2", Utf16TextBody("歌曲 " + std::to_string(number))},
+                              {"TPE1", Utf16TextBody("艺术家")},
+                              {"TALB", Utf16TextBody("专辑 Album")},
+                              {"APIC", picture}},
+                             {}};
+    const Id3v2Layout empty;
+    return empty.Splice(frames, empty.Splice(frames).size() + 1024);
 }
 
 // Files written afresh before each pass, outside the timing.

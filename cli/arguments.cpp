@@ -1,5 +1,7 @@
 #include "cli/arguments.h"
 
+#include "tag/utf8.h"
+
 namespace sonatag::cli {
 
 #define SONATAG_CLI_SYNOPSIS                                                                     \
@@ -210,6 +212,13 @@ void ParseCommandArguments(ArgumentReader& reader, Arguments& arguments) {
         throw UsageError("--title and --title-from-name cannot be given together");
     if (arguments.journal && arguments.dryRun) throw UsageError("--journal and --dry-run cannot be given together");
     if (arguments.journal && arguments.jobs > 1) throw UsageError("--journal works on one file at a time, not with -j");
+    // The ID3v2 tag holds the texts as they are given, in Unicode: no byte may be a guess.
+    const std::pair<const char*, const std::optional<std::string>*> texts[] = {
+        {"--title", &arguments.title}, {"--artist", &arguments.artist}, {"--album", &arguments.album}};
+    for (const auto& [option, text] : texts) {
+        if (arguments.id3v2 && *text && !IsValidUtf8(**text))
+            throw UsageError(std::string(option) + " is not UTF-8, which --id3v2 needs");
+    }
 }
 
 }  // namespace

@@ -50,6 +50,9 @@ int main(int argc, char** argv) {
     int status = 0;
     try {
         status = Run(arguments, console);
+    } catch (const UsageError& error) {  // found once the command looks at what it is given
+        console.Usage(error.what(), kUsage);
+        return 2;
     } catch (const std::exception& error) {
         console.Error(error.what());
         status = 1;

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,16 +17,6 @@
 namespace sonatag::cli {
 
 namespace {
-
-std::optional<FieldText> PrepareOptional(const std::optional<std::string>& utf8) {
-    if (!utf8) return std::nullopt;
-    return PrepareFieldText(*utf8);
-}
-
-std::optional<std::string> BytesOf(const std::optional<FieldText>& text) {
-    if (!text) return std::nullopt;
-    return text->bytes;
-}
 
 void WarnAboutText(FileReport& report, std::string_view path, std::string_view field,
                    const std::optional<FieldText>& text) {
@@ -64,15 +56,17 @@ void AppendChanges(std::string& out, std::string_view path, const UpdatePreview&
     if (!changed) out += where + ": no change\n";
 }
 
-void PreviewFile(const Arguments& arguments, const SetTexts& texts, const std::string& path, FileReport& report) {
+void PreviewFile(const Arguments& arguments, const PreparedTexts& texts, const std::string& path,
+                 FileReport& report) {
     try {
-        const UpdatePreview preview = PreviewUpdate(path, UpdateFor(arguments, texts, path).update);
+        const FileTexts file = TextsForFile(texts, path);
+        const UpdatePreview preview = PreviewUpdate(path, file.update);
         if (preview.before == ReadOutcome::TooShort) {
             report.Error(TooShortMessage(path, "would be left unchanged"));
             return;
         }
         AppendChanges(report.out, path, preview);
-        if (arguments.id3v2) AppendMirrorPreview(report.out, arguments, path);
+        if (arguments.id3v2) AppendMirrorPreview(report.out, path, file);
     } catch (const FileError& error) {
         report.Error(error.what());
     }
@@ -82,13 +76,13 @@ void PreviewFile(const Arguments& arguments, const SetTexts& texts, const std::s
 // the journal, and on the disk, before the file changes; one sync serves a whole group.
 class JournaledSet : public PathSink {
 public:
-    JournaledSet(const Arguments& arguments, const SetTexts& texts, Console& console)
-        : arguments_(arguments), texts_(texts), console_(console), journal_(*arguments.journal) {}
+    JournaledSet(const Arguments& arguments, const PreparedTexts& texts, Console& console)
+        : texts_(texts), console_(console), journal_(*arguments.journal) {}
 
     bool Submit(std::string path) override {
-        FileUpdate file = UpdateFor(arguments_, texts_, path);
+        FileTexts file = TextsForFile(texts_, path);
         batch_.push_back({std::move(path), file.update});
-        titles_.push_back(std::move(file.title));
+        files_.push_back(std::move(file));
         if (batch_.size() == kGroupSize) WriteBatch();
         return console_.outputError() == 0;
     }
@@ -117,7 +111,7 @@ private:
             } else if (result.outcome == WriteOutcome::TooShort) {
                 report.Error(TooShortMessage(path, "left unchanged"));
             } else {
-                WarnAboutTexts(report, path, {batch_[result.index].update, titles_[result.index]}, texts_);
+                WarnAboutTexts(report, path, files_[result.index]);
             }
             for (const FileReport::Message& message : report.messages)
                 message.warning ? console_.Warning(message.text) : console_.Error(message.text);
@@ -125,15 +119,14 @@ private:
             return true;
         });
         batch_.clear();
-        titles_.clear();
+        files_.clear();
     }
 
-    const Arguments& arguments_;
-    const SetTexts& texts_;
+    const PreparedTexts& texts_;
     Console& console_;
     JournalWriter journal_;
     std::vector<BatchFile> batch_;
-    std::vector<std::optional<FieldText>> titles_;
+    std::vector<FileTexts> files_;
     bool failed_ = false;
 };
 
@@ -148,19 +141,20 @@ int RunPaths(const Arguments& arguments, Console& console, const FileRunner::Wor
     return status;
 }
 
-void SetFile(const Arguments& arguments, const SetTexts& texts, const std::string& path, FileReport& report,
-             const WriteUpdate& write) {
-    const FileUpdate file = UpdateFor(arguments, texts, path);
+void SetFile(const PreparedTexts& texts, const std::string& path, FileReport& report, const WriteTexts& write) {
+    const FileTexts file = TextsForFile(texts, path);
     try {
-        if (write(file.update) == WriteOutcome::TooShort) {
+        if (write(file) == WriteOutcome::TooShort) {
             report.Error(TooShortMessage(path, "left unchanged"));
             return;
         }
+    } catch (const JournalError&) {
+        throw;
     } catch (const FileError& error) {
         report.Error(error.what());
         return;
     }
-    WarnAboutTexts(report, path, file, texts);
+    WarnAboutTexts(report, path, file);
 }
 
 std::string TooShortMessage(const std::string& path, std::string_view outcome) {
@@ -168,24 +162,33 @@ std::string TooShortMessage(const std::string& path, std::string_view outcome) {
            std::string(outcome);
 }
 
-SetTexts PrepareSetTexts(const Arguments& arguments) {
-    return {PrepareOptional(arguments.title), PrepareOptional(arguments.artist), PrepareOptional(arguments.album)};
+PreparedTexts PrepareSetTexts(const Arguments& arguments) {
+    return PrepareTexts({arguments.title, arguments.artist, arguments.album, arguments.titleFromName});
 }
 
-FileUpdate UpdateFor(const Arguments& arguments, const SetTexts& texts, const std::string& path) {
-    std::optional<FieldText> title = texts.title;
-    if (arguments.titleFromName) title = TitleFromFileName(path);
-    return {{BytesOf(title), BytesOf(texts.artist), BytesOf(texts.album)}, std::move(title)};
-}
-
-void WarnAboutTexts(FileReport& report, const std::string& path, const FileUpdate& file, const SetTexts& texts) {
+void WarnAboutTexts(FileReport& report, const std::string& path, const FileTexts& file) {
     WarnAboutText(report, path, "title", file.title);
-    WarnAboutText(report, path, "artist", texts.artist);
-    WarnAboutText(report, path, "album", texts.album);
+    WarnAboutText(report, path, "artist", file.artist);
+    WarnAboutText(report, path, "album", file.album);
+}
+
+void CheckJournalPath(const Arguments& arguments) {
+    if (!arguments.journal) return;
+    const std::string& journal = *arguments.journal;
+    struct stat status {};
+    if (::stat(journal.c_str(), &status) != 0) return;
+    if (!IsJournal(journal)) throw UsageError(journal + ": exists and is not a journal, so --journal will not replace it");
+    for (const std::string_view file : arguments.files) {
+        struct stat named {};
+        if (::stat(std::string(file).c_str(), &named) == 0 && named.st_dev == status.st_dev &&
+            named.st_ino == status.st_ino)
+            throw UsageError(std::string(file) + ": is the journal that --journal names");
+    }
 }
 
 int RunSet(const Arguments& arguments, Console& console) {
-    const SetTexts texts = PrepareSetTexts(arguments);
+    CheckJournalPath(arguments);
+    const PreparedTexts texts = PrepareSetTexts(arguments);
     if (arguments.journal && !arguments.id3v2) {
         JournaledSet set(arguments, texts, console);
         if (!FeedPaths(arguments, console, set)) return 1;
@@ -198,10 +201,9 @@ int RunSet(const Arguments& arguments, Console& console) {
         if (arguments.dryRun) {
             PreviewFile(arguments, texts, path, report);
         } else if (arguments.id3v2) {
-            MirrorFile(arguments, texts, path, journal ? &*journal : nullptr, report);
+            MirrorFile(texts, path, journal ? &*journal : nullptr, report);
         } else {
-            SetFile(arguments, texts, path, report,
-                    [&](const TagUpdate& update) { return UpdateTagFields(path, update); });
+            SetFile(texts, path, report, [&](const FileTexts& file) { return UpdateTagFields(path, file.update); });
         }
     };
     return RunPaths(arguments, console, work, journal);

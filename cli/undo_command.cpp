@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "tag/tag_batch.h"
+#include "tag/journal_undo.h"
 
 namespace sonatag::cli {
 
@@ -17,15 +17,16 @@ int RunUndo(const Arguments& arguments, Console& console) {
     std::set<std::string> leftAlone;
     // The last write first: a file written twice goes back through both.
     for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
+        std::string why;
         try {
             const RestoreOutcome outcome = RestoreEntry(*entry);
             if (outcome == RestoreOutcome::Restored) restored.insert(entry->path);
             if (outcome != RestoreOutcome::Changed) continue;
-            console.Error(entry->path + ": changed since it was written; left alone");
+            why = entry->path + ": changed since it was written; left alone";
         } catch (const FileError& error) {
-            console.Error(std::string(error.what()) + "; left alone");
+            why = std::string(error.what()) + "; left alone";
         }
-        leftAlone.insert(entry->path);
+        if (leftAlone.insert(entry->path).second) console.Error(why);  // once for a file of two entries
     }
     console.out() +=
         "restored " + std::to_string(restored.size()) + " files, left " + std::to_string(leftAlone.size()) + " alone\n";

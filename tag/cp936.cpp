@@ -73,12 +73,31 @@ Cp936Text Utf8ToCp936(std::string_view utf8) {
     return result;
 }
 
-std::string Cp936ToUtf8(std::string_view cp936) {
+namespace {
+
+std::string FromCp936(std::string_view cp936, bool& lossy) {
     if (IsAscii(cp936)) return std::string(cp936);
     thread_local Converter fromCp936("UTF-8", "CP936");
     // A byte becomes at most three bytes of UTF-8, a replacement character included.
     std::string utf8(cp936.size() * 3, '\0');
-    fromCp936.Convert(cp936, utf8, [](const char*, std::size_t) { return Replacement{kReplacementCharacter, 1}; });
+    fromCp936.Convert(cp936, utf8, [&](const char*, std::size_t) {
+        lossy = true;
+        return Replacement{kReplacementCharacter, 1};
+    });
+    return utf8;
+}
+
+}  // namespace
+
+std::string Cp936ToUtf8(std::string_view cp936) {
+    bool lossy = false;
+    return FromCp936(cp936, lossy);
+}
+
+std::optional<std::string> Cp936ToUtf8Exactly(std::string_view cp936) {
+    bool lossy = false;
+    std::string utf8 = FromCp936(cp936, lossy);
+    if (lossy) return std::nullopt;
     return utf8;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,5 +16,8 @@ Cp936Text Utf8ToCp936(std::string_view utf8);
 
 // Code page 936 to UTF-8. Each byte that does not begin a valid character becomes U+FFFD.
 std::string Cp936ToUtf8(std::string_view cp936);
+
+// The same, but empty where some byte does not begin a valid character.
+std::optional<std::string> Cp936ToUtf8Exactly(std::string_view cp936);
 
 }  // namespace sonatag

@@ -1,6 +1,10 @@
 #include "tag/gbk_guess.h"
 
+#include <unicode/ucsdet.h>
+
 #include <algorithm>
+#include <memory>
+#include <string>
 
 namespace sonatag {
 namespace {
@@ -8,55 +12,88 @@ namespace {
 bool IsHigh(unsigned char byte) {
     return byte >= 0x80;
 }
-bool IsLead(unsigned char byte) {
-    return byte >= 0x81 && byte <= 0xFE;
-}
-bool IsTrail(unsigned char byte) {
-    return byte >= 0x40 && byte <= 0xFE && byte != 0x7F;
-}
-bool IsAsciiLetter(unsigned char byte) {
-    return (byte | 0x20) >= 'a' && (byte | 0x20) <= 'z';
+
+// Rows A1 (punctuation), A3 (full-width forms) and the hanzi rows B0 to F7, less the five
+// places at the end of row D7 that GB2312 leaves empty.
+bool IsAssignedGb2312(unsigned char lead, unsigned char trail) {
+    if (trail < 0xA1 || trail > 0xFE) return false;
+    if (lead == 0xA1 || lead == 0xA3) return true;
+    return lead >= 0xB0 && lead <= 0xF7 && !(lead == 0xD7 && trail > 0xF9);
 }
 
-// The level-1 and level-2 hanzi of GB2312.
-bool IsCommonHanzi(unsigned char lead, unsigned char trail) {
-    return lead >= 0xB0 && lead <= 0xF7 && trail >= 0xA1 && trail <= 0xFE;
+bool IsHanziLead(unsigned char lead) {
+    return lead >= 0xB0;
+}
+
+// The rows EUC-KR shares with GB2312 for symbols, and those of its Hangul syllables.
+bool IsKoreanLead(unsigned char lead) {
+    return lead == 0xA1 || lead == 0xA3 || (lead >= 0xB0 && lead <= 0xC8);
+}
+
+// À to ÿ but × and ÷.
+bool IsLatin1Letter(unsigned char byte) {
+    return byte >= 0xC0 && byte != 0xD7 && byte != 0xF7;
+}
+
+// What the byte rules find in the texts.
+struct ByteEvidence {
+    bool gb2312 = true;
+    bool hanzi = false;
+    bool latin1Words = true;  // every high byte a letter, never four in a row
+    bool korean = true;       // every character in the rows of EUC-KR's Hangul
+};
+
+void Weigh(std::string_view text, ByteEvidence& evidence) {
+    int highRun = 0;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const auto lead = static_cast<unsigned char>(text[at]);
+        if (!IsHigh(lead)) {
+            highRun = 0;
+            continue;
+        }
+        const auto trail = at + 1 < text.size() ? static_cast<unsigned char>(text[++at]) : 0;
+        if (!IsAssignedGb2312(lead, trail)) {
+            evidence.gb2312 = false;
+            return;
+        }
+        highRun += 2;
+        evidence.hanzi = evidence.hanzi || IsHanziLead(lead);
+        evidence.latin1Words = evidence.latin1Words && IsLatin1Letter(lead) && IsLatin1Letter(trail) && highRun < 4;
+        evidence.korean = evidence.korean && IsKoreanLead(lead);
+    }
+}
+
+// Whether ICU's detector rates another East Asian charset above GB18030 for the bytes.
+bool DetectorPrefersOtherCjk(const std::string& bytes) {
+    UErrorCode status = U_ZERO_ERROR;
+    const std::unique_ptr<UCharsetDetector, void (*)(UCharsetDetector*)> detector(ucsdet_open(&status), ucsdet_close);
+    ucsdet_setText(detector.get(), bytes.data(), static_cast<int32_t>(bytes.size()), &status);
+    int32_t count = 0;
+    const UCharsetMatch** matches = ucsdet_detectAll(detector.get(), &count, &status);
+    if (U_FAILURE(status)) return true;  // no evidence either way: unsure
+    int32_t gb18030 = 0, other = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        const std::string_view name = ucsdet_getName(matches[i], &status);
+        const int32_t confidence = ucsdet_getConfidence(matches[i], &status);
+        if (name == "GB18030") gb18030 = confidence;
+        if (name == "Big5" || name == "EUC-KR" || name == "EUC-JP" || name == "Shift_JIS")
+            other = std::max(other, confidence);
+    }
+    return U_FAILURE(status) || other > gb18030;
 }
 
 }  // namespace
 
-GbkEvidence WeighGbk(std::string_view text) {
-    GbkEvidence evidence;
-    int letterTrails = 0;
-    int highRun = 0;
-    int longestHighRun = 0;
-    bool onlyCommonHanzi = true;
-    bool asciiLetters = false;
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        const auto byte = static_cast<unsigned char>(text[at]);
-        highRun = IsHigh(byte) ? highRun + 1 : 0;
-        longestHighRun = std::max(longestHighRun, highRun);
-        if (!IsHigh(byte)) {
-            asciiLetters = asciiLetters || IsAsciiLetter(byte);
-            continue;
-        }
-        if (!IsLead(byte) || at + 1 == text.size()) return evidence;
-        const auto trail = static_cast<unsigned char>(text[++at]);
-        if (!IsTrail(trail)) return evidence;
-        if (IsHigh(trail)) {
-            ++evidence.hanzi;
-            highRun += 1;
-            longestHighRun = std::max(longestHighRun, highRun);
-        } else {
-            ++letterTrails;
-            highRun = 0;
-        }
-        onlyCommonHanzi = onlyCommonHanzi && IsCommonHanzi(byte, trail);
+bool LooksLikeGbk(std::span<const std::string_view> texts) {
+    ByteEvidence evidence;
+    std::string joined;
+    for (const std::string_view text : texts) {
+        Weigh(text, evidence);
+        joined += text;
+        joined += ' ';
     }
-    evidence.validGbk = true;
-    if (letterTrails > 0 && evidence.hanzi < 2) return evidence;
-    evidence.convincing = evidence.hanzi > 0 && (longestHighRun >= 4 || (onlyCommonHanzi && !asciiLetters));
-    return evidence;
+    if (!evidence.gb2312 || !evidence.hanzi || evidence.latin1Words || evidence.korean) return false;
+    return !DetectorPrefersOtherCjk(joined);
 }
 
 }  // namespace sonatag

@@ -1,20 +1,21 @@
 #pragma once
 
+#include <span>
 #include <string_view>
 
 namespace sonatag {
 
-// What the bytes of a text labelled ISO-8859-1 say about being GBK (code page 936) instead.
-struct GbkEvidence {
-    bool validGbk = false;  // every byte above 0x7F pairs into a GBK character
-    int hanzi = 0;          // double-byte characters whose two bytes are both above 0x7F
-    bool convincing = false;
-};
-
-// convincing: the text is valid GBK with a run of four or more bytes above 0x7F, or holds only
-// common GB2312 characters and no ASCII letters. A character whose second byte is an ASCII
-// letter counts only when the text has two or more other Chinese characters, so Latin-1 words
-// such as "Mädchen" or "Björk" are not taken for Chinese.
-GbkEvidence WeighGbk(std::string_view bytes);
+// Whether texts labelled ISO-8859-1, all from one tag, hold GBK (code page 936) instead. They
+// do only when every byte above 0x7F pairs into a character that GB2312 assigns in its rows of
+// punctuation, full-width forms and hanzi (not its kana, Greek, Cyrillic, pinyin or box-drawing
+// rows, not GBK's additions), some of them hanzi, and the texts are far more likely Chinese than
+// anything else that fits those bytes:
+// - not Latin-1 words: some byte above 0x7F is no Latin-1 letter, or four of them stand in a
+//   row ("晴天" is "ÇçÌì" in Latin-1; "Ñú" and "ÀÉ ÎÕ" are words);
+// - not Korean: some character lies outside the rows where EUC-KR keeps its Hangul syllables
+//   ("사랑해" in EUC-KR is "荤尔秦" in GBK, all within those rows);
+// - not Big5, EUC-KR, EUC-JP or Shift_JIS by ICU's charset detector, whose language models
+//   decide once a text holds more than ten double-byte characters and abstain below.
+bool LooksLikeGbk(std::span<const std::string_view> texts);
 
 }  // namespace sonatag

@@ -5,11 +5,16 @@
 #include <string>
 #include <vector>
 
-#include "tag/id3v2_tag.h"
+#include "tag/id3v2_text.h"
 #include "tag/journal.h"
 #include "tag/tag_batch.h"
 #include "tag/tag_file.h"
 
+// Both tags of a file: reading them, writing the ID3v2 mirror with the ID3v1 block, repairing
+// mislabelled GBK and undoing either. Inside the ID3v2 tag only the header, the frames written
+// and the padding are written anew; every other frame is kept byte for byte, in its order, and
+// the tag keeps its version. All of these throw FileError; a file they cannot change is left
+// exactly as it was.
 namespace sonatag {
 
 // Both tags of a file, read under one lock.
@@ -32,38 +37,36 @@ struct RepairOutcome {
     HeadWrite id3v2 = HeadWrite::None;
 };
 
-// All of these throw FileError; a file they cannot change is left exactly as it was.
 BothTags ReadBothTags(const std::string& path);
 
-// The ID3v1 write of UpdateTagFields, with the same texts (UTF-8 in mirror) written into TIT2,
-// TPE1 and TALB of the ID3v2 tag at the head of the file, which is created as ID3v2.3 where
-// there is none. A text that mirror leaves out keeps its frame, or is taken from the ID3v1
-// field where there is no frame. The tag is rewritten in place when it fits in the old one,
-// padding included; otherwise the file is rewritten through a temporary file in its folder
-// (refused for a file with more than one hard link).
+// The ID3v1 write of UpdateTagFields, and mirror written into the title, artist and album
+// frames of the ID3v2 tag at the head of the file, which is created as ID3v2.3 where there is
+// none. The tag is rewritten in place when it fits in the old one, padding included; otherwise
+// the file is rewritten through a temporary file (refused for a file with other hard links).
 // With a journal, the file's entries (its head, then its ID3v1 block) are on the disk before
 // the file changes; undone last entry first, they put the file back byte for byte.
 MirrorOutcome UpdateTagsWithMirror(const std::string& path, const TagUpdate& update, const MirrorTexts& mirror,
                                    JournalWriter* journal = nullptr);
 
-// The texts of update, code page 936, as UTF-8 for the ID3v2 tag.
-MirrorTexts MirrorOf(const TagUpdate& update);
+// What UpdateTagsWithMirror would do to the ID3v2 tag: the fields it has, and the texts each
+// frame would take (empty for a frame it keeps). Nothing is written.
+struct MirrorPreview {
+    Id3v2Fields before;
+    MirrorTexts after;
+};
+MirrorPreview PreviewMirror(const std::string& path, const TagUpdate& update, const MirrorTexts& mirror);
 
-// UpdateTagsWithMirror for each file in order, each with the texts of its update, reported as
-// WriteTagBatch reports; each file's entries are synced to the journal before it changes.
+// UpdateTagsWithMirror for each file in order, reported as WriteTagBatch reports; each file's
+// entries are synced to the journal before it changes. A JournalError ends the batch.
 void WriteMirrorBatch(std::span<const BatchFile> files, JournalWriter* journal, const BatchCallback& onFile);
 
-// Rewrites the ISO-8859-1 text frames that hold GBK as UTF-16, the same way. Writes nothing
-// when dryRun is set or there is nothing to repair.
+// Rewrites the text frames that hold GBK labelled ISO-8859-1 (MislabelledFrames) as UTF-16, each
+// in its place with its flags; nothing else changes. Writes nothing when dryRun is set or there
+// is nothing to repair.
 RepairOutcome RepairId3v2(const std::string& path, bool dryRun, JournalWriter* journal = nullptr);
 
 // Puts back the head an Id3v2Head entry replaced, the same way it was written (in place, or by
 // rewriting the file), only where the file still is exactly as the write left it.
 RestoreOutcome RestoreId3v2Head(const JournalEntry& entry);
-
-// Called with the temporary file's path after it is complete and synced, before it replaces
-// the original; lets tests stop there as a crash would.
-using RewriteHook = void (*)(const std::string& temporaryPath);
-void SetRewriteHookForTesting(RewriteHook hook);
 
 }  // namespace sonatag

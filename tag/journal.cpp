@@ -1,6 +1,8 @@
 #include "tag/journal.h"
 
 #include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -22,6 +24,13 @@ constexpr std::size_t kMagicSize = sizeof kMagic - 1;
 constexpr char kEntryRecord = 'E';
 constexpr char kOutcomeRecord = 'O';
 constexpr auto kLastOutcome = JournalOutcome::NotWritten;
+// No file is longer; a length beyond it cannot come from a real write, and every sum of it
+// with the sizes of an entry stays far within off_t.
+constexpr std::int64_t kLargestFileLength = std::int64_t{1} << 62;
+
+[[noreturn]] void FailJournal(const std::string& path, int error, const std::string& doing) {
+    throw JournalError(path, error, doing + ": " + std::strerror(error));
+}
 
 template <typename Number>
 void Put(std::string& out, Number value) {
@@ -65,7 +74,7 @@ private:
 };
 
 [[noreturn]] void Damaged(const std::string& path, std::string reason) {
-    throw FileError(path, EINVAL, "not a journal this program can read: " + std::move(reason));
+    throw JournalError(path, EINVAL, "not a journal this program can read: " + std::move(reason));
 }
 
 bool IsBlockOrNone(const std::string& bytes) {
@@ -84,8 +93,6 @@ bool TakeEntry(RecordReader& reader, const std::string& path, std::vector<Journa
     if (*kind != static_cast<std::uint8_t>(JournalEntryKind::TailBlock) && !head)
         Damaged(path, "an entry of unknown kind " + std::to_string(*kind));
     if (!head && (!IsBlockOrNone(*oldBytes) || !IsBlockOrNone(*newBytes))) Damaged(path, "a block of the wrong size");
-    if (!head && !newBytes->empty() && *lengthBefore < kBlockSize)
-        Damaged(path, "a block written into a file too short for it");
     entries.push_back({static_cast<JournalEntryKind>(*kind), *entryPath, *lengthBefore, *oldBytes, *newBytes});
     return true;
 }
@@ -104,7 +111,7 @@ void WriteAll(const std::string& path, int fd, const std::string& data) {
     for (std::size_t done = 0; done < data.size();) {
         const ssize_t written = ::write(fd, data.data() + done, data.size() - done);
         if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) Fail(path, written < 0 ? errno : EIO, "cannot write the journal");
+        if (written <= 0) FailJournal(path, written < 0 ? errno : EIO, "cannot write the journal");
         done += static_cast<std::size_t>(written);
     }
 }
@@ -118,14 +125,14 @@ void SyncFolderOf(const std::string& path) {
 }
 
 std::string ReadWhole(const std::string& path) {
-    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
-    if (!fd.valid()) Fail(path, errno, "cannot open the journal");
+    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!fd.valid()) FailJournal(path, errno, "cannot open the journal");
     std::string data;
     char buffer[64 * 1024];
     for (;;) {
         const ssize_t done = ::read(fd.get(), buffer, sizeof buffer);
         if (done < 0 && errno == EINTR) continue;
-        if (done < 0) Fail(path, errno, "cannot read the journal");
+        if (done < 0) FailJournal(path, errno, "cannot read the journal");
         if (done == 0) return data;
         data.append(buffer, static_cast<std::size_t>(done));
     }
@@ -133,11 +140,30 @@ std::string ReadWhole(const std::string& path) {
 
 }  // namespace
 
+bool IsJournal(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
+    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    char magic[kMagicSize];
+    return fd.valid() && ReadBytesAt(fd.get(), magic, sizeof magic, 0) == 0 &&
+           std::string_view(magic, sizeof magic) == std::string_view(kMagic, kMagicSize);
+}
+
+std::optional<JournalWriter::Identity> JournalWriter::Replaceable(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) return std::nullopt;
+    if (!IsJournal(path)) throw JournalError(path, EEXIST, "exists and is not a journal; left as it is");
+    return Identity{status.st_dev, status.st_ino};
+}
+
 JournalWriter::JournalWriter(std::string path)
     : path_(std::move(path)),
-      newPath_(path_ + ".new"),
-      fd_(::open(newPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW, 0600)) {
-    if (!fd_.valid()) Fail(path_, errno, "cannot create the journal");
+      newPath_(path_ + ".XXXXXX"),
+      replaced_(Replaceable(path_)),
+      fd_(::mkostemp(newPath_.data(), O_CLOEXEC)) {
+    if (!fd_.valid()) FailJournal(path_, errno, "cannot create the journal");
+    struct stat status {};
+    if (::fstat(fd_.get(), &status) == 0) identity_ = {status.st_dev, status.st_ino};
     pending_.append(kMagic, kMagicSize);
     Put(pending_, kJournalVersion);
 }
@@ -168,11 +194,16 @@ void JournalWriter::Flush() {
     pending_.clear();
 }
 
+bool JournalWriter::IsThisJournal(dev_t device, ino_t inode) const {
+    const std::pair file{device, inode};
+    return file == identity_ || file == replaced_;
+}
+
 void JournalWriter::Sync() {
     Flush();
-    if (::fdatasync(fd_.get()) != 0) Fail(path_, errno, "cannot write the journal");
+    if (::fdatasync(fd_.get()) != 0) FailJournal(path_, errno, "cannot write the journal");
     if (inPlace_) return;
-    if (::rename(newPath_.c_str(), path_.c_str()) != 0) Fail(path_, errno, "cannot replace the journal");
+    if (::rename(newPath_.c_str(), path_.c_str()) != 0) FailJournal(path_, errno, "cannot replace the journal");
     inPlace_ = true;
     SyncFolderOf(path_);
 }
@@ -199,6 +230,19 @@ std::vector<JournalEntry> ReadJournal(const std::string& path) {
         if (!whole) break;
     }
     return entries;
+}
+
+std::string ImpossibleNumbers(const JournalEntry& entry) {
+    if (entry.lengthBefore < 0) return "a length below zero";
+    if (entry.lengthBefore > kLargestFileLength) return "a length beyond what a file can be";
+    const auto lengthBefore = static_cast<std::uint64_t>(entry.lengthBefore);
+    if (entry.kind == JournalEntryKind::Id3v2Head) {
+        if (entry.oldBytes.size() > lengthBefore) return "a tag longer than the file it was in";
+        return {};
+    }
+    if ((!entry.oldBytes.empty() || !entry.newBytes.empty()) && lengthBefore < static_cast<std::uint64_t>(kBlockSize))
+        return "a block written into a file too short for it";
+    return {};
 }
 
 }  // namespace sonatag

@@ -2,10 +2,15 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include <sys/types.h>
+
 #include "tag/file_descriptor.h"
+#include "tag/tag_file.h"
 
 // The undo journal of a batch of writes: for each file, what its end held before and what the
 // write leaves there, so that the batch can be undone later, even after a crash.
@@ -34,9 +39,19 @@ struct JournalEntry {
     bool operator==(const JournalEntry&) const = default;
 };
 
+// A journal that cannot be read or written. It ends the whole command rather than one file's
+// work, so it is reported once.
+class JournalError : public FileError {
+public:
+    using FileError::FileError;
+};
+
+// Whether path names a file that begins as a journal does.
+bool IsJournal(const std::string& path);
+
 // A journal being written. It is made beside path and takes path's place at the first Sync, so
-// the journal it replaces stays whole until the new one holds something. Throws FileError naming
-// the journal.
+// the journal it replaces stays whole until the new one holds something; what stands at path
+// is only ever replaced when it is a journal. Throws JournalError.
 class JournalWriter {
 public:
     explicit JournalWriter(std::string path);
@@ -51,19 +66,41 @@ public:
     void Sync();
     // Writes out what was added and set without waiting for the disk.
     void Flush();
+    // Whether the file of device and inode is this journal, or the one it replaces: a batch
+    // must not write into it.
+    bool IsThisJournal(dev_t device, ino_t inode) const;
 
 private:
+    using Identity = std::pair<dev_t, ino_t>;
+    // The journal that stands at path, which this one is to replace; throws JournalError when
+    // something else stands there.
+    static std::optional<Identity> Replaceable(const std::string& path);
+
     std::string path_;
     std::string newPath_;
+    std::optional<Identity> replaced_;
     FileDescriptor fd_;
+    Identity identity_{};
     std::string pending_;
     std::size_t entries_ = 0;
     bool inPlace_ = false;
 };
 
 // The entries of the journal at path, with their last outcomes. A record cut short at the end
-// (a crash while it was written) is left out. Throws FileError when the journal cannot be read,
-// is not a journal, or has a version or kind this program does not know.
+// (a crash while it was written) is left out. Throws JournalError when the journal cannot be
+// read, is not a journal, or has a version or kind this program does not know.
 std::vector<JournalEntry> ReadJournal(const std::string& path);
+
+// How undoing an entry ended.
+enum class RestoreOutcome {
+    Restored,    // the file is again as it was before the write
+    AsBefore,    // it already was: the write never happened
+    Changed,     // it changed since the write and is left alone
+    NotWritten,  // the entry's file was never written: too short, failed or not reached
+};
+
+// Why the numbers of an entry cannot be those of a real write (a length below zero or beyond
+// what a file can be, sizes that do not add up), or empty when they can.
+std::string ImpossibleNumbers(const JournalEntry& entry);
 
 }  // namespace sonatag

@@ -75,7 +75,7 @@ LockedFile Lock(const std::string& path, FileDescriptor fd, Access access) {
     struct stat status;
     if (::fstat(fd.get(), &status) != 0) Fail(path, errno, "cannot get its length");
     if (!S_ISREG(status.st_mode)) FailNotRegular(path, status);
-    return {std::move(fd), status.st_size};
+    return {std::move(fd), status.st_size, status.st_dev, status.st_ino};
 }
 
 off_t CheckRegularFile(const std::string& path) {
@@ -118,8 +118,43 @@ int TruncateTo(const LockedFile& file, off_t length) {
     return 0;
 }
 
-void CloseWritten(const std::string& path, LockedFile& file) {
-    if (const int error = file.fd.Close()) Fail(path, error, "cannot finish writing");
+int PutBack(const LockedFile& file, const Replaced& replaced) {
+    for (auto piece = replaced.bytes.rbegin(); piece != replaced.bytes.rend(); ++piece) {
+        if (const int error = WriteBytesAt(file.fd.get(), piece->second.data(), piece->second.size(), piece->first))
+            return error;
+    }
+    return replaced.lengthBefore ? TruncateTo(file, *replaced.lengthBefore) : 0;
+}
+
+void FailWrite(const std::string& path, const LockedFile& file, int error, std::string_view doing,
+               const Replaced& replaced) {
+    const int restoreError = PutBack(file, replaced);
+    if (restoreError == 0) Fail(path, error, doing);
+    throw FileError(path, error,
+                    std::string(doing) + ": " + std::strerror(error) +
+                        "; could not restore the file: " + std::strerror(restoreError));
+}
+
+void CloseWritten(const std::string& path, LockedFile& file, const Replaced& replaced) {
+    const int error = file.fd.Close();
+    if (error == 0) return;
+    const std::string reason = std::string("cannot finish writing: ") + std::strerror(error);
+    // The descriptor is gone with its locks; the file is taken again the way it was, and only
+    // where it is still the same file.
+    int restoreError = 0;
+    try {
+        LockedFile again = OpenLocked(path, Access::Write);
+        if (again.device != file.device || again.inode != file.inode) {
+            restoreError = ESTALE;
+        } else {
+            restoreError = PutBack(again, replaced);
+            if (restoreError == 0) restoreError = again.fd.Close();
+        }
+    } catch (const FileError& reopen) {
+        restoreError = reopen.error();
+    }
+    if (restoreError == 0) throw FileError(path, error, reason + "; the file was left as it was");
+    throw FileError(path, error, reason + "; could not restore the file: " + std::strerror(restoreError));
 }
 
 }  // namespace sonatag

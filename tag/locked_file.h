@@ -2,8 +2,11 @@
 
 #include <sys/types.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "tag/file_descriptor.h"
 #include "tag/id3v1_tag.h"
@@ -22,6 +25,15 @@ enum class Access { Read, Write };
 struct LockedFile {
     FileDescriptor fd;
     off_t length;
+    dev_t device = 0;
+    ino_t inode = 0;
+};
+
+// What a write replaced, so that it can be put back: the bytes it overwrote, at their offsets,
+// and the length the file had where the write made it longer.
+struct Replaced {
+    std::vector<std::pair<off_t, std::string>> bytes;
+    std::optional<off_t> lengthBefore;
 };
 
 // Throws FileError(path, error, "doing: <the system's text for error>").
@@ -55,9 +67,20 @@ int WriteBlockAt(const LockedFile& file, const Id3v1Tag& block, off_t offset);
 // ftruncate, retried when interrupted. Returns 0 or the error.
 int TruncateTo(const LockedFile& file, off_t length);
 
-// Closes a file that was written; a failure there (a delayed write error of a network or
-// FUSE file system) is a failed write: throws "cannot finish writing".
-void CloseWritten(const std::string& path, LockedFile& file);
+// Puts back what a write replaced, the bytes last first; 0 or the error.
+int PutBack(const LockedFile& file, const Replaced& replaced);
+
+// Throws FileError(path, error, "doing: <the system's text>") after a write failed: the file is
+// put back as it was, and where that fails too the message ends with "; could not restore the
+// file: " and why.
+[[noreturn]] void FailWrite(const std::string& path, const LockedFile& file, int error, std::string_view doing,
+                            const Replaced& replaced);
+
+// Closes a file that was written. A failure there (a delayed write error of a network or FUSE
+// file system) is a failed write: the file is opened again under the same locks and what the
+// write replaced is put back, and "cannot finish writing" is thrown, saying whether the file is
+// as it was.
+void CloseWritten(const std::string& path, LockedFile& file, const Replaced& replaced);
 
 }  // namespace sonatag
 

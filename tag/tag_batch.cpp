@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-#include "tag/id3v2_file.h"
+#include "tag/id3v2_read.h"
 #include "tag/locked_file.h"
 #include "tag/tag_write.h"
 
@@ -52,19 +52,28 @@ Id3v1Tag BlockOf(const std::string& bytes) {
 // A file of the group: open and locked until it is written, or what kept it from being so.
 struct Opened {
     std::optional<LockedFile> file{};
-    Id3v1Tag old{};
+    Tail old{};
     Id3v1Tag block{};
+    bool playersShowOther = false;
     WriteOutcome outcome = WriteOutcome::Written;
     std::optional<FileError> error{};
     std::size_t entry = 0;
 };
 
-Opened Open(const BatchFile& item) {
+Opened Open(const BatchFile& item, const JournalWriter* journal) {
     try {
         std::optional<LockedFile> file = OpenForWriting(item.path);
+        if (file && journal != nullptr && journal->IsThisJournal(file->device, file->inode))
+            throw FileError(item.path, EINVAL, "is the journal this command writes; left unchanged");
         if (!file || file->length < kBlockSize) return Opened{.outcome = WriteOutcome::TooShort};
-        const Id3v1Tag old = ReadLastBlock(item.path, *file);
-        return Opened{.file = std::move(file), .old = old, .block = UpdatedBlock(old, item.update)};
+        std::size_t headSize = 0;
+        const std::string head = ReadHeadTagIfReadable(item.path, *file, headSize);
+        const Tail old = ReadTail(item.path, *file, headSize);
+        const Id3v1Tag block = UpdatedBlock(old, item.update);
+        return Opened{.file = std::move(file),
+                      .old = old,
+                      .block = block,
+                      .playersShowOther = PlayersShowOtherTexts(head, block)};
     } catch (const FileError& error) {
         return Opened{.error = error};
     }
@@ -75,7 +84,7 @@ JournalEntry EntryOf(const BatchFile& item, const Opened& opened) {
     entry.path = item.path;
     if (!opened.file) return entry;
     entry.lengthBefore = opened.file->length;
-    if (HasTagIdentifier(opened.old)) entry.oldBytes = BytesOf(opened.old);
+    if (opened.old.isBlock) entry.oldBytes = BytesOf(opened.old.bytes);
     entry.newBytes = BytesOf(opened.block);
     return entry;
 }
@@ -88,7 +97,7 @@ std::vector<Opened> OpenGroup(std::span<const BatchFile> files, JournalWriter* j
     std::vector<Opened> group;
     for (const BatchFile& item : files.first(std::min(most, files.size()))) {
         if (!group.empty() && std::chrono::steady_clock::now() - start > kLongestGroupOpening) break;
-        Opened opened = Open(item);
+        Opened opened = Open(item, journal);
         if (!group.empty() && opened.error && opened.error->error() == EWOULDBLOCK) break;
         if (journal != nullptr) opened.entry = journal->Add(EntryOf(item, opened));
         group.push_back(std::move(opened));
@@ -109,13 +118,14 @@ bool WriteGroup(std::span<const BatchFile> files, std::size_t first, std::vector
         if (opened.file) {
             try {
                 WriteTagBlock(files[at].path, *opened.file, opened.old, opened.block);
-                CloseWritten(files[at].path, *opened.file);
+                CloseWritten(files[at].path, *opened.file, ReplacedBy(*opened.file, opened.old));
             } catch (const FileError& error) {
                 opened.error = error;
             }
             opened.file.reset();
         }
-        const BatchFileResult result{first + at, opened.outcome, opened.error ? &*opened.error : nullptr};
+        const BatchFileResult result{first + at, opened.outcome, opened.error ? &*opened.error : nullptr,
+                                     opened.playersShowOther && !opened.error};
         if (journal != nullptr) journal->SetOutcome(opened.entry, JournalOutcomeOf(result));
         if (onFile(result)) continue;
         if (journal != nullptr) {
@@ -141,15 +151,7 @@ void WriteTagBatch(std::span<const BatchFile> files, JournalWriter* journal, con
     if (journal != nullptr) journal->Flush();
 }
 
-bool MayNeedRestore(const JournalEntry& entry) {
-    const bool written = entry.outcome == JournalOutcome::Written || entry.outcome == JournalOutcome::Pending;
-    if (entry.kind == JournalEntryKind::Id3v2Head) return written && !entry.newBytes.empty();
-    return written && entry.newBytes.size() == static_cast<std::size_t>(kBlockSize);
-}
-
-RestoreOutcome RestoreEntry(const JournalEntry& entry) {
-    if (!MayNeedRestore(entry)) return RestoreOutcome::NotWritten;
-    if (entry.kind == JournalEntryKind::Id3v2Head) return RestoreId3v2Head(entry);
+RestoreOutcome RestoreTailBlock(const JournalEntry& entry) {
     LockedFile file = OpenLocked(entry.path, Access::Write);
     const bool appended = entry.oldBytes.empty();
     const off_t lengthBefore = entry.lengthBefore;
@@ -159,12 +161,15 @@ RestoreOutcome RestoreEntry(const JournalEntry& entry) {
     };
 
     if (file.length == lengthAfter && endsWith(entry.newBytes)) {
+        // Either way, what the restore replaces is the block the write left.
+        const Replaced written{{{lengthAfter - kBlockSize, entry.newBytes}}, std::nullopt};
         if (!appended) {
-            WriteTagBlock(entry.path, file, BlockOf(entry.newBytes), BlockOf(entry.oldBytes));
+            if (const int error = WriteBlockAt(file, BlockOf(entry.oldBytes), lengthBefore - kBlockSize))
+                FailWrite(entry.path, file, error, "cannot write", written);
         } else if (const int error = TruncateTo(file, lengthBefore)) {
-            Fail(entry.path, error, "cannot cut off the tag");
+            FailWrite(entry.path, file, error, "cannot cut off the tag", written);
         }
-        CloseWritten(entry.path, file);
+        CloseWritten(entry.path, file, written);
         return RestoreOutcome::Restored;
     }
     if (file.length == lengthBefore && (appended || endsWith(entry.oldBytes))) return RestoreOutcome::AsBefore;
@@ -174,8 +179,8 @@ RestoreOutcome RestoreEntry(const JournalEntry& entry) {
 UpdatePreview PreviewUpdate(const std::string& path, const TagUpdate& update) {
     const LockedFile file = OpenLocked(path, Access::Read);
     if (file.length < kBlockSize) return {ReadOutcome::TooShort, {}, {}};
-    const Id3v1Tag old = ReadLastBlock(path, file);
-    const TagReadResult before = ParseTagBlock(old);
+    const Tail old = ReadTail(path, file);
+    const TagReadResult before = old.isBlock ? ParseTagBlock(old.bytes) : TagReadResult{ReadOutcome::NoTag, {}};
     return {before.outcome, before.fields, ParseTagBlock(UpdatedBlock(old, update)).fields};
 }
 

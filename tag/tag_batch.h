@@ -15,6 +15,7 @@ namespace sonatag {
 struct BatchFile {
     std::string path;
     TagUpdate update;
+    MirrorTexts mirror{};  // for a write with the ID3v2 mirror
 };
 
 // How one file of a batch ended: its outcome, or the error that kept it from being written.
@@ -22,6 +23,7 @@ struct BatchFileResult {
     std::size_t index = 0;
     WriteOutcome outcome = WriteOutcome::Written;
     const FileError* error = nullptr;
+    bool playersShowOther = false;  // the file's ID3v2 tag holds other texts, which players show
 };
 
 // Called after each file, in the batch's order; returning false stops the batch after it.
@@ -31,23 +33,13 @@ using BatchCallback = std::function<bool(const BatchFileResult&)>;
 // file's entry is on the disk before the file changes: files are opened, locked and journaled a
 // group at a time with one sync, then written under the same locks, and each outcome is added as
 // it is known. Throws FileError naming the journal when it cannot be written; the files of the
-// group not written by then stay as they were.
+// group not written by then stay as they were. A file that is the journal itself is refused.
 void WriteTagBatch(std::span<const BatchFile> files, JournalWriter* journal, const BatchCallback& onFile);
 
-enum class RestoreOutcome {
-    Restored,    // the file ends again as it did before the write
-    AsBefore,    // it already did: the write never happened
-    Changed,     // it changed since the write and is left alone
-    NotWritten,  // the entry's file was never written: too short, failed or not reached
-};
-
-// Whether the entry's file was written, or may have been before a crash.
-bool MayNeedRestore(const JournalEntry& entry);
-
-// Puts back what the entry's write replaced (or cuts off what it appended), under the lock a
-// write takes, only when the file's length and last 128 bytes are exactly what the write left.
-// Throws FileError when the file cannot be opened or written.
-RestoreOutcome RestoreEntry(const JournalEntry& entry);
+// Puts back what a TailBlock entry's write replaced (or cuts off what it appended), under the
+// lock a write takes, only when the file's length and last 128 bytes are exactly what the write
+// left. Throws FileError when the file cannot be opened or written.
+RestoreOutcome RestoreTailBlock(const JournalEntry& entry);
 
 // What a write of update would do to the file; nothing is written. Throws FileError.
 struct UpdatePreview {

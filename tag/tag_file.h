@@ -34,11 +34,22 @@ struct TagUpdate {
     std::optional<std::string> album;
 };
 
+// Texts for the title, artist and album frames of the ID3v2 tag at the head of a file: UTF-8,
+// in full. A text not given keeps its frame, or takes the ID3v1 block's text where there is no
+// frame; an empty text removes the frame.
+struct MirrorTexts {
+    std::optional<std::string> title;
+    std::optional<std::string> artist;
+    std::optional<std::string> album;
+};
+
 // path is in the file system's encoding; texts are code page 936 bytes.
 // All three throw FileError on a file-system failure.
 TagReadResult ReadTagFields(const std::string& path);
 WriteOutcome WriteTagFields(const std::string& path, std::string_view title, std::string_view artist,
                             std::string_view album);
-WriteOutcome UpdateTagFields(const std::string& path, const TagUpdate& update);
+// playersShowOther, where given, tells whether the file's ID3v2 tag, which players show first,
+// holds a title, artist or album other than those written.
+WriteOutcome UpdateTagFields(const std::string& path, const TagUpdate& update, bool* playersShowOther = nullptr);
 
 }  // namespace sonatag

@@ -37,6 +37,13 @@ std::size_t Utf8SequenceLength(std::string_view text) {
     return length;
 }
 
+bool IsValidUtf8(std::string_view text) {
+    for (std::size_t at = 0, length = 0; at < text.size(); at += length) {
+        if ((length = Utf8SequenceLength(text.substr(at))) == 0) return false;
+    }
+    return true;
+}
+
 char32_t DecodeUtf8(std::string_view sequence) {
     constexpr unsigned char kLeadBits[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
     char32_t character = static_cast<unsigned char>(sequence[0]) & kLeadBits[sequence.size()];

@@ -13,6 +13,9 @@ inline constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
 // not begin one (a stray continuation byte, an overlong form, a surrogate, a cut sequence).
 std::size_t Utf8SequenceLength(std::string_view text);
 
+// Whether text is well-formed UTF-8 throughout.
+bool IsValidUtf8(std::string_view text);
+
 // The character of a well-formed UTF-8 sequence, as long as Utf8SequenceLength measured it.
 char32_t DecodeUtf8(std::string_view sequence);
 

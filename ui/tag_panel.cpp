@@ -13,6 +13,7 @@
 #include "res/resource.h"
 #include "tag/id3v2_file.h"
 #include "tag/tag_batch.h"
+#include "tag/tag_texts.h"
 #include "ui/id3v2_option.h"
 #include "ui/list_selection.h"
 #include "ui/name_list.h"
@@ -26,7 +27,6 @@ using sonatag::ui::FileSystemPath;
 using sonatag::ui::FromTagText;
 using sonatag::ui::NameList;
 using sonatag::ui::SelectedRows;
-using sonatag::ui::ToTagText;
 using sonatag::ui::TrimWhiteSpace;
 using sonatag::ui::Visible;
 
@@ -70,19 +70,24 @@ void ApplyTitleRule(CSonatagDlg& dlg, const QString& path, const QString& title)
     dlg.m_editTitle->setEnabled(!useFileName);
 }
 
-// Each path with the panel's texts; with the check box ticked the title edit takes each file's
-// name in turn, as if typed.
+// Each path with the panel's texts, made ready as the command-line tool makes its own; with the
+// check box ticked the title edit takes each file's name in turn, as if typed.
 std::vector<sonatag::BatchFile> FilesToModify(CSonatagDlg& dlg, const QStringList& paths) {
     std::vector<sonatag::BatchFile> files;
     files.reserve(static_cast<std::size_t>(paths.size()));
     for (const QString& path : paths) {
-        if (dlg.m_bUseFileName != 0) dlg.m_editTitle->setText(FileName(path, 1));
+        const bool useFileName = dlg.m_bUseFileName != 0;
+        if (useFileName) dlg.m_editTitle->setText(FileName(path, 1));
         dlg.UpdateData(true);
         dlg.m_strTitle = TrimWhiteSpace(dlg.m_strTitle);
         dlg.m_strArtist = TrimWhiteSpace(dlg.m_strArtist);
         dlg.m_strAlbum = TrimWhiteSpace(dlg.m_strAlbum);
-        files.push_back(
-            {FileSystemPath(path), {ToTagText(dlg.m_strTitle), ToTagText(dlg.m_strArtist), ToTagText(dlg.m_strAlbum)}});
+        const sonatag::PreparedTexts texts = sonatag::PrepareTexts(
+            {useFileName ? std::nullopt : std::optional(dlg.m_strTitle.toStdString()), dlg.m_strArtist.toStdString(),
+             dlg.m_strAlbum.toStdString(), useFileName});
+        // A name from the list is always UTF-8, so the mirror can always take it.
+        const sonatag::FileTexts file = sonatag::TextsForFile(texts, FileSystemPath(path));
+        files.push_back({FileSystemPath(path), file.update, file.mirror});
     }
     return files;
 }

@@ -10,7 +10,7 @@
 
 #include "app/sonatag_dlg.h"
 #include "res/resource.h"
-#include "tag/tag_batch.h"
+#include "tag/journal_undo.h"
 #include "ui/name_list.h"
 #include "ui/tag_text.h"
 #include "ui/undo_journal.h"

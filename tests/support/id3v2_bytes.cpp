@@ -1,5 +1,6 @@
 #include "tests/support/id3v2_bytes.h"
 
+#include <iconv.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,9 +18,9 @@ std::string BigEndian(std::size_t value, int bytes, int bitsPerByte) {
 
 }  // namespace
 
-std::string Id3v2Frame(std::string_view id, std::string_view payload, int version, char formatFlags) {
+std::string Id3v2Frame(std::string_view id, std::string_view payload, int version, char formatFlags, char statusFlags) {
     if (version == 2) return std::string(id) + BigEndian(payload.size(), 3, 8) + std::string(payload);
-    return std::string(id) + BigEndian(payload.size(), 4, version == 4 ? 7 : 8) + '\0' + formatFlags +
+    return std::string(id) + BigEndian(payload.size(), 4, version == 4 ? 7 : 8) + statusFlags + formatFlags +
            std::string(payload);
 }
 
@@ -52,6 +53,18 @@ std::string Unsynchronise(std::string_view bytes) {
         out += c;
         if (c == '\xFF') out += '\0';
     }
+    return out;
+}
+
+std::string Encode(std::string_view utf8, const char* charset) {
+    const iconv_t cd = ::iconv_open(charset, "UTF-8");
+    std::string out(utf8.size() * 4, '\0');
+    char* in = const_cast<char*>(utf8.data());
+    char* to = out.data();
+    std::size_t inLeft = utf8.size(), outLeft = out.size();
+    ::iconv(cd, &in, &inLeft, &to, &outLeft);
+    ::iconv_close(cd);
+    out.resize(out.size() - outLeft);
     return out;
 }
 

@@ -1,5 +1,8 @@
 #include "tag/journal.h"
 
+#include <limits>
+
+#include "tag/journal_undo.h"
 #include "tag/tag_batch.h"
 #include "tests/support/test_files.h"
 
@@ -110,8 +113,31 @@ TEST(JournalTest, ReadingKeepsWholeRecordsAndRefusesWhatItDoesNotKnow) {
                                    header + std::string("O\0\0\0\0\x01", 6)};
     for (const std::string& bytes : damaged) {
         WriteBytes(path, bytes);
-        EXPECT_THROW(ReadJournal(path), FileError) << testing::PrintToString(bytes);
+        EXPECT_THROW(ReadJournal(path), JournalError) << testing::PrintToString(bytes);
     }
+}
+
+// Entries whose numbers no real write leaves are refused one by one, and no sum of them
+// overflows (the sanitizers of the test build see to that).
+TEST(JournalTest, UndoRefusesAnEntryWithImpossibleNumbers) {
+    TempDir dir;
+    WriteBytes(dir.file("song"), kAudio + Block("x"));
+    const std::int64_t largest = std::numeric_limits<std::int64_t>::max();
+    const JournalEntry entries[] = {
+        {JournalEntryKind::TailBlock, dir.file("song"), -128, Block("old"), Block("x")},
+        {JournalEntryKind::TailBlock, dir.file("song"), 100, "", Block("x")},
+        {JournalEntryKind::Id3v2Head, dir.file("song"), largest, "ID3", "ID3\4\0\0\0\0\0\0"},
+        {JournalEntryKind::Id3v2Head, dir.file("song"), 2, "ID3", "ID3"},
+    };
+    for (const JournalEntry& entry : entries) {
+        try {
+            RestoreEntry(entry);
+            ADD_FAILURE() << entry.lengthBefore;
+        } catch (const FileError& error) {
+            EXPECT_EQ(error.reason().rfind("its entry in the journal is damaged: ", 0), 0u) << error.reason();
+        }
+    }
+    EXPECT_EQ(ReadBytes(dir.file("song")), kAudio + Block("x"));
 }
 
 }  // namespace

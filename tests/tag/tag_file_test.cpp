@@ -12,6 +12,10 @@ namespace sonatag::test {
 
 using TagFileTest = Mp3Test;
 
+// An ID3v2 tag and nothing else, whose last 128 bytes begin with "TAG".
+const std::string kOnlyAnId3v2Tag =
+    "ID3" + std::string("\3\0\0\0\0\1\x0A", 7) + "PRIV" + std::string("\0\0\0\x80\0\0", 6) + TagBlock("inside", "", "");
+
 TEST_F(TagFileTest, ReadsTheFieldsOfTheLastBlock) {
     const std::string q28(28, 'q'), q30(30, 'q');
     const std::tuple<std::string, ReadOutcome, TagFields> cases[] = {
@@ -24,6 +28,7 @@ TEST_F(TagFileTest, ReadsTheFieldsOfTheLastBlock) {
          {" abc", "ab", ""}},
         // The last byte is a lead byte whose trail would be outside the field.
         {audio + TagBlock(q28 + "x\xB8", "", "\xB8\xE8"), ReadOutcome::Found, {q28 + "x", "", "\xB8\xE8"}},
+        {kOnlyAnId3v2Tag, ReadOutcome::NoTag, {}},
     };
     for (const auto& [bytes, outcome, fields] : cases) {
         WriteBytes(dir.file("song.mp3"), bytes);
@@ -65,6 +70,8 @@ TEST_F(TagFileTest, WritesTheGivenFieldsKeepingEveryOtherByte) {
          WriteOutcome::Written,
          audio + TagBlock("new", nulInside, "ab   ", kStoredTail)},
         {std::string(127, 'x'), {"t", "a", "b"}, WriteOutcome::TooShort, std::string(127, 'x')},
+        // Bytes that begin with "TAG" but belong to an ID3v2 tag that fills the file are no block.
+        {kOnlyAnId3v2Tag, {"t", "a", "b"}, WriteOutcome::Written, kOnlyAnId3v2Tag + TagBlock("t", "a", "b")},
     };
     const std::string path = dir.file("\xFF\xFE \xB8\xE8.mp3");  // a name that is not UTF-8
     for (const auto& [before, update, outcome, after] : cases) {

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <deque>
 
+#include "tag/id3v2_file.h"
 #include "tag/tag_file.h"
 #include "tests/support/test_files.h"
 
@@ -56,29 +57,54 @@ namespace {
 TEST(WriteFaultTest, FailedWritesAndFailedRestoresAreReported) {
     const TempDir dir;
     const std::string path = dir.file("song.mp3"), audio(1000, 'U'), tagged = audio + "TAG" + std::string(125, 'o');
-    const std::string noSpace = std::string("cannot write: ") + std::strerror(ENOSPC);
-    const std::string notRestored = noSpace + "; could not restore the file: " + std::strerror(EIO);
-    // The file before; the scripts of pwrite, ftruncate and close; the reason; whether the file is as before.
-    const std::tuple<std::string, std::deque<int>, std::deque<int>, std::deque<int>, std::string, bool> cases[] = {
-        {audio, {kHalf, ENOSPC}, {EINTR}, {}, noSpace, true},  // an interrupted restore is retried
-        {tagged, {kHalf, ENOSPC, EINTR}, {}, {}, noSpace, true},
-        {audio, {kHalf, ENOSPC}, {EIO}, {}, notRestored, false},
-        {tagged, {kHalf, ENOSPC, EIO}, {}, {}, notRestored, false},
-        {audio, {}, {}, {EINTR}, std::string("cannot finish writing: ") + std::strerror(EINTR), false},
+    const std::string withId3v2 = "ID3" + std::string("\3\0\0\0\0\0\x40", 7) + std::string(64, '\0') + tagged;
+    auto because = [](const char* doing, int error) { return std::string(doing) + ": " + std::strerror(error); };
+    const std::string noSpace = because("cannot write", ENOSPC), notRestored = "; could not restore the file: ";
+    const std::string closeFailed = because("cannot finish writing", EIO);
+    struct Case {
+        std::string before;
+        bool mirror;  // with the ID3v2 mirror, else ID3v1 alone
+        std::deque<int> pwrites, ftruncates, closes;
+        std::string reason;
+        bool unchanged;
+        int closeCalls;
     };
-    for (const auto& [before, pwrites, ftruncates, closes, reason, unchanged] : cases) {
-        WriteBytes(path, before);
-        std::tie(pwriteScript, ftruncateScript, closeScript, closeCalls) = std::tuple(pwrites, ftruncates, closes, 0);
+    const Case cases[] = {
+        {audio, false, {kHalf, ENOSPC}, {EINTR}, {}, noSpace, true, 1},  // an interrupted restore is retried
+        {tagged, false, {kHalf, ENOSPC, EINTR}, {}, {}, noSpace, true, 1},
+        {audio, false, {kHalf, ENOSPC}, {EIO}, {}, noSpace + notRestored + std::strerror(EIO), false, 1},
+        {tagged, false, {kHalf, ENOSPC, EIO}, {}, {}, noSpace + notRestored + std::strerror(EIO), false, 1},
+        // A failed close is a failed write: the file is taken again and put back.
+        {audio,
+         false,
+         {},
+         {},
+         {EINTR},
+         because("cannot finish writing", EINTR) + "; the file was left as it was",
+         true,
+         2},
+        {tagged, false, {}, {}, {EIO}, closeFailed + "; the file was left as it was", true, 2},
+        {tagged, false, {0, EIO}, {}, {EIO}, closeFailed + notRestored + std::strerror(EIO), false, 2},
+        {withId3v2, true, {EIO, EIO}, {}, {}, because("cannot write", EIO) + notRestored + std::strerror(EIO), true, 1},
+        {withId3v2, true, {}, {}, {EIO}, closeFailed + "; the file was left as it was", true, 2},
+    };
+    for (const Case& c : cases) {
+        WriteBytes(path, c.before);
+        std::tie(pwriteScript, ftruncateScript, closeScript, closeCalls) =
+            std::tuple(c.pwrites, c.ftruncates, c.closes, 0);
         std::string message = "no error";
         try {
-            WriteTagFields(path, "new", "new", "new");
+            if (c.mirror)
+                UpdateTagsWithMirror(path, {"new", "new", "new"}, {"new", "new", "new"});
+            else
+                WriteTagFields(path, "new", "new", "new");
         } catch (const FileError& error) {
             message = error.what();
         }
-        EXPECT_EQ(closeCalls, 1) << message;  // and never closed again
+        EXPECT_EQ(closeCalls, c.closeCalls) << message;  // a failed close is never tried again
         pwriteScript = ftruncateScript = closeScript = {};
-        EXPECT_EQ(message, path + ": " + reason);
-        EXPECT_EQ(ReadBytes(path) == before, unchanged) << message;
+        EXPECT_EQ(message, path + ": " + c.reason);
+        EXPECT_EQ(ReadBytes(path) == c.before, c.unchanged) << message;
     }
 }
 
