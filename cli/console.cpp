@@ -43,6 +43,10 @@ void Console::Warning(std::string_view message) {
     WriteMessage("warning: ", message);
 }
 
+void Console::Note(std::string_view message) {
+    WriteMessage("note: ", message);
+}
+
 void Console::Usage(std::string_view message, std::string_view usage) {
     WriteMessage("", message, usage);
 }

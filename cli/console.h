@@ -24,6 +24,7 @@ public:
     // "sonatag-cli: " and the message, made safe for a terminal.
     void Error(std::string_view message);
     void Warning(std::string_view message);
+    void Note(std::string_view message);
     void Usage(std::string_view message, std::string_view usage);
 
     // errno of the first failed write to standard output, or 0.

@@ -1,5 +1,6 @@
 #include <sys/stat.h>
 
+#include <atomic>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -56,8 +57,7 @@ void AppendChanges(std::string& out, std::string_view path, const UpdatePreview&
     if (!changed) out += where + ": no change\n";
 }
 
-void PreviewFile(const Arguments& arguments, const PreparedTexts& texts, const std::string& path,
-                 FileReport& report) {
+void PreviewFile(const Arguments& arguments, const PreparedTexts& texts, const std::string& path, FileReport& report) {
     try {
         const FileTexts file = TextsForFile(texts, path);
         const UpdatePreview preview = PreviewUpdate(path, file.update);
@@ -76,8 +76,9 @@ void PreviewFile(const Arguments& arguments, const PreparedTexts& texts, const s
 // the journal, and on the disk, before the file changes; one sync serves a whole group.
 class JournaledSet : public PathSink {
 public:
-    JournaledSet(const Arguments& arguments, const PreparedTexts& texts, Console& console)
-        : texts_(texts), console_(console), journal_(*arguments.journal) {}
+    JournaledSet(const Arguments& arguments, const PreparedTexts& texts, Console& console,
+                 std::atomic<int>& playersShowOther)
+        : texts_(texts), console_(console), journal_(*arguments.journal), playersShowOther_(playersShowOther) {}
 
     bool Submit(std::string path) override {
         FileTexts file = TextsForFile(texts_, path);
@@ -112,6 +113,7 @@ private:
                 report.Error(TooShortMessage(path, "left unchanged"));
             } else {
                 WarnAboutTexts(report, path, files_[result.index]);
+                playersShowOther_ += result.playersShowOther ? 1 : 0;
             }
             for (const FileReport::Message& message : report.messages)
                 message.warning ? console_.Warning(message.text) : console_.Error(message.text);
@@ -127,6 +129,7 @@ private:
     JournalWriter journal_;
     std::vector<BatchFile> batch_;
     std::vector<FileTexts> files_;
+    std::atomic<int>& playersShowOther_;
     bool failed_ = false;
 };
 
@@ -177,7 +180,8 @@ void CheckJournalPath(const Arguments& arguments) {
     const std::string& journal = *arguments.journal;
     struct stat status {};
     if (::stat(journal.c_str(), &status) != 0) return;
-    if (!IsJournal(journal)) throw UsageError(journal + ": exists and is not a journal, so --journal will not replace it");
+    if (!IsJournal(journal))
+        throw UsageError(journal + ": exists and is not a journal, so --journal will not replace it");
     for (const std::string_view file : arguments.files) {
         struct stat named {};
         if (::stat(std::string(file).c_str(), &named) == 0 && named.st_dev == status.st_dev &&
@@ -186,13 +190,25 @@ void CheckJournalPath(const Arguments& arguments) {
     }
 }
 
+// Said once after the files: how many of them players will show with other texts than those
+// set wrote, and how to change that.
+void NotePlayersShowOther(Console& console, int files) {
+    if (files == 0) return;
+    console.Note(std::to_string(files) + (files == 1 ? " file has" : " files have") +
+                 " an ID3v2 tag with another title, artist or album, which players show instead of "
+                 "the ID3v1 tag; set --id3v2 writes both");
+}
+
 int RunSet(const Arguments& arguments, Console& console) {
     CheckJournalPath(arguments);
     const PreparedTexts texts = PrepareSetTexts(arguments);
+    std::atomic<int> playersShowOther = 0;
     if (arguments.journal && !arguments.id3v2) {
-        JournaledSet set(arguments, texts, console);
+        JournaledSet set(arguments, texts, console, playersShowOther);
         if (!FeedPaths(arguments, console, set)) return 1;
-        return set.Finish();
+        const int status = set.Finish();
+        NotePlayersShowOther(console, playersShowOther);
+        return status;
     }
     // A journal goes with one file at a time, so the runner then works on the calling thread.
     std::optional<JournalWriter> journal;
@@ -203,10 +219,17 @@ int RunSet(const Arguments& arguments, Console& console) {
         } else if (arguments.id3v2) {
             MirrorFile(texts, path, journal ? &*journal : nullptr, report);
         } else {
-            SetFile(texts, path, report, [&](const FileTexts& file) { return UpdateTagFields(path, file.update); });
+            SetFile(texts, path, report, [&](const FileTexts& file) {
+                bool other = false;
+                const WriteOutcome outcome = UpdateTagFields(path, file.update, &other);
+                playersShowOther += other ? 1 : 0;
+                return outcome;
+            });
         }
     };
-    return RunPaths(arguments, console, work, journal);
+    const int status = RunPaths(arguments, console, work, journal);
+    NotePlayersShowOther(console, playersShowOther);
+    return status;
 }
 
 }  // namespace sonatag::cli

@@ -7,8 +7,16 @@ namespace sonatag::test {
 using UsageTest = CliTest;
 
 TEST_F(UsageTest, UsageErrorsExitWithTwoAndTouchNoFile) {
-    const std::string file = MakeFile("a.mp3"), journal = dir.file("journal");
+    const std::string file = MakeFile("a.mp3"), journal = dir.file("journal"), other = MakeFile("b.mp3");
+    const std::string existing = dir.file("existing");
+    RunCli({"set", "--journal", existing, "--title", "t", other});
+    const std::string otherBefore = ReadBytes(other), existingBefore = ReadBytes(existing);
     const std::pair<std::vector<std::string>, std::string> cases[] = {
+        // A journal never takes the place of what is not a journal, nor of a file it is to change.
+        {{"set", "--journal", file, "--title", "x", file}, file + ": exists and is not a journal"},
+        {{"repair", "--journal", other, file}, other + ": exists and is not a journal"},
+        {{"set", "--journal", existing, "--title", "x", file, existing}, existing + ": is the journal"},
+        {{"set", "--id3v2", "--title", "\xFF", file}, "--title is not UTF-8"},
         {{}, ""},
         {{"set", "--titel", "x", file}, "unknown option --titel"},
         {{"set", "--title=x", "--title-from-name", file}, "--title and --title-from-name cannot be given together"},
@@ -23,6 +31,7 @@ TEST_F(UsageTest, UsageErrorsExitWithTwoAndTouchNoFile) {
         EXPECT_EQ(result.err.rfind("sonatag-cli: " + reason, 0), 0u) << result.err;
     }
     EXPECT_TRUE(ReadBytes(file) == audio);
+    EXPECT_TRUE(ReadBytes(other) == otherBefore && ReadBytes(existing) == existingBefore);
     EXPECT_FALSE(std::filesystem::exists(journal));
 }
 
