@@ -82,9 +82,9 @@ std::vector<sonatag::BatchFile> FilesToModify(CSonatagDlg& dlg, const QStringLis
         dlg.m_strTitle = TrimWhiteSpace(dlg.m_strTitle);
         dlg.m_strArtist = TrimWhiteSpace(dlg.m_strArtist);
         dlg.m_strAlbum = TrimWhiteSpace(dlg.m_strAlbum);
-        const sonatag::PreparedTexts texts = sonatag::PrepareTexts(
-            {useFileName ? std::nullopt : std::optional(dlg.m_strTitle.toStdString()), dlg.m_strArtist.toStdString(),
-             dlg.m_strAlbum.toStdString(), useFileName});
+        const sonatag::PreparedTexts texts =
+            sonatag::PrepareTexts({useFileName ? std::nullopt : std::optional(dlg.m_strTitle.toStdString()),
+                                   dlg.m_strArtist.toStdString(), dlg.m_strAlbum.toStdString(), useFileName});
         // A name from the list is always UTF-8, so the mirror can always take it.
         const sonatag::FileTexts file = sonatag::TextsForFile(texts, FileSystemPath(path));
         files.push_back({FileSystemPath(path), file.update, file.mirror});

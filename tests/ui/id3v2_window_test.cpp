@@ -56,6 +56,14 @@ TEST_F(Id3v2WindowTest, TheMirrorIsOffUntilTickedAndThenModifyWritesBothTagsAndU
     dlg.boxes.clear();
     dlg.OnCmdMsg(ID_LIST_UNDO, BN_CLICKED);
     EXPECT_EQ(Bytes(file), before);
+
+    // A title taken from a name is written in full, as the command-line tool writes it.
+    const QString spanish = Mp3("Año.mp3");
+    Add({spanish});
+    ClickItem(1);
+    Click("IDC_USE_FILE_NAME");
+    Click("IDOK");
+    EXPECT_EQ(Id3v2Of(spanish).title.text, "Año");
 }
 
 TEST_F(Id3v2WindowTest, RepairPreviewsTenFilesAtMostAndWritesOnlyAfterAYes) {
