@@ -1,5 +1,8 @@
 #include "cli/arguments.h"
 
+#include <algorithm>
+#include <thread>
+
 #include "tag/utf8.h"
 
 namespace sonatag::cli {
@@ -55,7 +58,7 @@ const std::string_view kHelp = SONATAG_CLI_SYNOPSIS
     "  --files-from LIST    after the FILEs, take the paths in the file LIST, one per line\n"
     "                       ('-' reads them from standard input); FILE... may then be left out\n"
     "  -0, --null           the paths in LIST end with a NUL byte instead of a line feed\n"
-    "  -j, --jobs N         work on N files at once (default 1, best on local disks); the\n"
+    "  -j, --jobs N         work on N files at once (default 1; 0: one for each core); the\n"
     "                       output, the messages and the exit status stay as with 1\n"
     "  --                   ends the options, so that a FILE may begin with '-'\n"
     "\n"
@@ -145,15 +148,16 @@ bool TakeSetOption(std::string_view name, std::optional<std::string_view> inline
     return true;
 }
 
+// 0 is as many as the machine has cores.
 unsigned ParseJobs(std::string_view value) {
     constexpr unsigned kMaxJobs = 1024;
     unsigned jobs = 0;
     for (const char c : value) {
-        if (c < '0' || c > '9' || jobs > kMaxJobs) throw UsageError("--jobs needs a number from 1 to 1024");
+        if (c < '0' || c > '9' || jobs > kMaxJobs) throw UsageError("--jobs needs a number from 0 to 1024");
         jobs = jobs * 10 + static_cast<unsigned>(c - '0');
     }
-    if (jobs < 1 || jobs > kMaxJobs) throw UsageError("--jobs needs a number from 1 to 1024");
-    return jobs;
+    if (value.empty() || jobs > kMaxJobs) throw UsageError("--jobs needs a number from 0 to 1024");
+    return jobs == 0 ? std::max(1u, std::thread::hardware_concurrency()) : jobs;
 }
 
 // Handles one option that says where the paths come from or how many files are worked on

@@ -1,10 +1,18 @@
 #include "cli/file_runner.h"
 
+#include <algorithm>
+#include <chrono>
+
 namespace sonatag::cli {
 
 namespace {
 
-constexpr std::size_t kSlotsPerJob = 4;
+// The most paths a worker takes at once, and how many chunks' worth may wait for each worker.
+constexpr std::size_t kLargestChunk = 64;
+constexpr std::size_t kChunksPerJob = 2;
+// A chunk that took longer than this halves the worker's next one: on slow files, long chunks
+// would leave workers idle at the end and hold back the output.
+constexpr auto kLongChunk = std::chrono::milliseconds(20);
 
 }  // namespace
 
@@ -24,10 +32,12 @@ void FileReport::Warning(std::string text) {
 }
 
 FileRunner::FileRunner(unsigned jobs, Work work, Console& console)
-    : work_(std::move(work)), console_(console), window_(jobs * kSlotsPerJob) {
-    if (jobs > 1) {
-        for (unsigned i = 0; i < jobs; ++i) workers_.emplace_back([this] { Serve(); });
+    : work_(std::move(work)), console_(console), jobs_(jobs), window_(jobs * kLargestChunk * kChunksPerJob) {
+    if (jobs <= 1) {
+        sequentialFolders_.emplace();
+        return;
     }
+    for (unsigned i = 0; i < jobs; ++i) workers_.emplace_back([this] { Serve(); });
 }
 
 FileRunner::~FileRunner() {
@@ -77,7 +87,7 @@ bool FileRunner::Queue(Slot slot) {
         slotDone_.wait(lock);
     }
     slots_.push_back(std::move(slot));
-    workReady_.notify_one();
+    if (idleWorkers_ > 0) workReady_.notify_one();
     return console_.outputError() == 0;
 }
 
@@ -107,21 +117,42 @@ void FileRunner::EmitFinished(std::unique_lock<std::mutex>& lock) {
 }
 
 void FileRunner::Serve() {
+    const FolderScope folders;
+    std::size_t largest = kLargestChunk;
+    std::vector<std::pair<std::size_t, std::string>> taken;  // numbers and paths of the slots taken
+    std::vector<FileReport> reports;
     std::unique_lock lock(mutex_);
     for (;;) {
-        workReady_.wait(lock, [this] { return closing_ || nextToTake_ < firstSeq_ + slots_.size(); });
-        if (nextToTake_ >= firstSeq_ + slots_.size()) return;  // closing, and nothing left to take
-        const std::size_t seq = nextToTake_++;
-        if (slots_[seq - firstSeq_].done) continue;
-        const std::string path = slots_[seq - firstSeq_].path;
+        // A failure queued done may have left the front before any worker came to it.
+        const auto waiting = [this] { return firstSeq_ + slots_.size() - std::max(nextToTake_, firstSeq_); };
+        ++idleWorkers_;
+        workReady_.wait(lock, [&] { return closing_ || waiting() > 0; });
+        --idleWorkers_;
+        if (waiting() == 0) return;  // closing, and nothing left to take
+        nextToTake_ = std::max(nextToTake_, firstSeq_);
+        // A share of what waits, so that every worker gets some of a short list.
+        const std::size_t count = std::clamp<std::size_t>(waiting() / (2 * jobs_), 1, largest);
+        taken.clear();
+        for (const std::size_t end = nextToTake_ + count; nextToTake_ < end; ++nextToTake_) {
+            const Slot& slot = slots_[nextToTake_ - firstSeq_];
+            if (!slot.done) taken.emplace_back(nextToTake_, slot.path);  // a failure is done already
+        }
+        if (waiting() > 0 && idleWorkers_ > 0) workReady_.notify_one();
         lock.unlock();
-        FileReport report;
-        work_(path, report);
+
+        const auto start = std::chrono::steady_clock::now();
+        reports.assign(taken.size(), FileReport{});
+        for (std::size_t i = 0; i < taken.size(); ++i) work_(taken[i].second, reports[i]);
+        const bool slow = std::chrono::steady_clock::now() - start > kLongChunk;
+        largest = slow ? std::max<std::size_t>(1, count / 2) : std::min(kLargestChunk, largest * 2);
+
         lock.lock();
-        // Only finished slots leave the front, so this one is still where it was.
-        Slot& slot = slots_[seq - firstSeq_];
-        slot.report = std::move(report);
-        slot.done = true;
+        // Only finished slots leave the front, so these are still where they were.
+        for (std::size_t i = 0; i < taken.size(); ++i) {
+            Slot& slot = slots_[taken[i].first - firstSeq_];
+            slot.report = std::move(reports[i]);
+            slot.done = true;
+        }
         slotDone_.notify_one();
     }
 }

@@ -5,12 +5,14 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "cli/console.h"
 #include "cli/path_source.h"
+#include "tag/locked_file.h"
 
 namespace sonatag::cli {
 
@@ -30,8 +32,10 @@ struct FileReport {
 };
 
 // Does the work on each path given to it, on jobs files at once, and writes out each file's
-// report in the order the paths were given. At most a few reports per job wait at any time,
-// so memory stays flat however many paths come. With one job no thread is started.
+// report in the order the paths were given. Workers take the paths in chunks of consecutive
+// ones (up to 64, fewer when few are waiting or the files are slow), so that handing a path
+// over costs little beside the work on it. The paths and reports waiting at any time are
+// bounded, so memory stays flat however many paths come. With one job no thread is started.
 class FileRunner : public PathSink {
 public:
     using Work = std::function<void(const std::string& path, FileReport& report)>;
@@ -64,7 +68,9 @@ private:
     Console& console_;
     bool failed_ = false;
     FileReport sequentialReport_;
+    std::optional<FolderScope> sequentialFolders_;
 
+    unsigned jobs_;
     std::size_t window_;
     std::mutex mutex_;
     std::condition_variable workReady_;
@@ -72,6 +78,7 @@ private:
     std::deque<Slot> slots_;
     std::size_t firstSeq_ = 0;    // the number of the slot at the front
     std::size_t nextToTake_ = 0;  // the number of the next slot for a worker
+    unsigned idleWorkers_ = 0;
     bool closing_ = false;
     std::vector<std::thread> workers_;
 };

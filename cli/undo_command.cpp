@@ -7,6 +7,7 @@
 
 #include "cli/commands.h"
 #include "tag/journal_undo.h"
+#include "tag/locked_file.h"
 
 namespace sonatag::cli {
 
@@ -15,6 +16,7 @@ int RunUndo(const Arguments& arguments, Console& console) {
     // A file written with its ID3v2 tag has two entries; it is counted once.
     std::set<std::string> restored;
     std::set<std::string> leftAlone;
+    const FolderScope folders;
     // The last write first: a file written twice goes back through both.
     for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
         std::string why;

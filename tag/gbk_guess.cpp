@@ -1,10 +1,9 @@
 #include "tag/gbk_guess.h"
 
-#include <unicode/ucsdet.h>
-
 #include <algorithm>
-#include <memory>
 #include <string>
+
+#include "tag/second_reader.h"
 
 namespace sonatag {
 namespace {
@@ -61,25 +60,6 @@ void Weigh(std::string_view text, ByteEvidence& evidence) {
         evidence.latin1Words = evidence.latin1Words && IsLatin1Letter(lead) && IsLatin1Letter(trail) && highRun < 4;
         evidence.korean = evidence.korean && IsKoreanLead(lead);
     }
-}
-
-// Whether ICU's detector rates another East Asian charset above GB18030 for the bytes.
-bool DetectorPrefersOtherCjk(const std::string& bytes) {
-    UErrorCode status = U_ZERO_ERROR;
-    const std::unique_ptr<UCharsetDetector, void (*)(UCharsetDetector*)> detector(ucsdet_open(&status), ucsdet_close);
-    ucsdet_setText(detector.get(), bytes.data(), static_cast<int32_t>(bytes.size()), &status);
-    int32_t count = 0;
-    const UCharsetMatch** matches = ucsdet_detectAll(detector.get(), &count, &status);
-    if (U_FAILURE(status)) return true;  // no evidence either way: unsure
-    int32_t gb18030 = 0, other = 0;
-    for (int32_t i = 0; i < count; ++i) {
-        const std::string_view name = ucsdet_getName(matches[i], &status);
-        const int32_t confidence = ucsdet_getConfidence(matches[i], &status);
-        if (name == "GB18030") gb18030 = confidence;
-        if (name == "Big5" || name == "EUC-KR" || name == "EUC-JP" || name == "Shift_JIS")
-            other = std::max(other, confidence);
-    }
-    return U_FAILURE(status) || other > gb18030;
 }
 
 }  // namespace

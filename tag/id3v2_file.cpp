@@ -8,8 +8,8 @@
 #include "tag/cp936.h"
 #include "tag/id3v2_read.h"
 #include "tag/id3v2_rewrite.h"
-#include "tag/id3v2_taglib.h"
 #include "tag/locked_file.h"
+#include "tag/second_reader.h"
 #include "tag/tag_write.h"
 
 namespace sonatag {
@@ -270,6 +270,7 @@ MirrorPreview PreviewMirror(const std::string& path, const TagUpdate& update, co
 }
 
 void WriteMirrorBatch(std::span<const BatchFile> files, JournalWriter* journal, const BatchCallback& onFile) {
+    const FolderScope folders;
     for (std::size_t at = 0; at < files.size(); ++at) {
         BatchFileResult result{at};
         std::optional<FileError> error;

@@ -5,7 +5,7 @@
 
 #include "tag/cp936.h"
 #include "tag/gbk_guess.h"
-#include "tag/id3v2_taglib.h"
+#include "tag/second_reader.h"
 #include "tag/utf8.h"
 
 namespace sonatag {
@@ -150,8 +150,10 @@ std::vector<Latin1Frame> Latin1Frames(const Id3v2Layout& layout) {
     }
     for (Latin1Frame& frame : frames) {  // the strings view the content where it stays
         frame.strings = Strings(std::string_view(frame.content).substr(1), 1);
-        for (const std::string_view string : frame.strings)
-            frame.joined += (frame.joined.empty() ? "" : " ") + std::string(string);
+        for (const std::string_view string : frame.strings) {
+            if (!frame.joined.empty()) frame.joined += ' ';
+            frame.joined += string;
+        }
     }
     return frames;
 }

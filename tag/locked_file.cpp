@@ -32,6 +32,41 @@ int TransferAll(Transfer transfer, int fd, char* data, std::size_t count, off_t 
     return 0;
 }
 
+// The folder of the last file looked up in a FolderScope, and how many scopes are open.
+struct OpenFolder {
+    int scopes = 0;
+    std::string path;
+    int fd = -1;
+
+    void Close() {
+        if (fd >= 0) ::close(fd);
+        fd = -1;
+        path.clear();
+    }
+};
+thread_local OpenFolder openFolder;
+
+// Where a path is looked up: a folder's descriptor and a name in it, or the whole path from the
+// current folder outside a FolderScope and where the folder cannot be opened.
+struct Place {
+    int folder;
+    const char* name;
+};
+
+Place PlaceOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (openFolder.scopes == 0 || slash == std::string::npos || slash + 1 == path.size())
+        return {AT_FDCWD, path.c_str()};
+    const std::string_view folder(path.data(), slash == 0 ? 1 : slash);
+    if (openFolder.fd < 0 || folder != openFolder.path) {
+        openFolder.Close();
+        openFolder.fd = ::open(std::string(folder).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (openFolder.fd < 0) return {AT_FDCWD, path.c_str()};
+        openFolder.path = folder;
+    }
+    return {openFolder.fd, path.c_str() + slash + 1};
+}
+
 [[noreturn]] void FailNotRegular(const std::string& path, const struct stat& status) {
     throw FileError(path, S_ISDIR(status.st_mode) ? EISDIR : EINVAL, "not a regular file");
 }
@@ -49,6 +84,14 @@ int LockBothFamilies(int fd, Access access) {
 
 }  // namespace
 
+FolderScope::FolderScope() {
+    ++openFolder.scopes;
+}
+
+FolderScope::~FolderScope() {
+    if (--openFolder.scopes == 0) openFolder.Close();
+}
+
 void Fail(const std::string& path, int error, std::string_view doing) {
     std::string reason(doing);
     reason += ": ";
@@ -63,7 +106,8 @@ FileDescriptor OpenExisting(const std::string& path, Access access) {
         return FileDescriptor(-1);
     }
     const int mode = access == Access::Write ? O_RDWR : O_RDONLY;
-    return FileDescriptor(::open(path.c_str(), mode | kOpenFlags));
+    const Place place = PlaceOf(path);
+    return FileDescriptor(::openat(place.folder, place.name, mode | kOpenFlags));
 }
 
 LockedFile Lock(const std::string& path, FileDescriptor fd, Access access) {
@@ -82,7 +126,8 @@ off_t CheckRegularFile(const std::string& path) {
     // stat() takes the path up to its first NUL: a path with a NUL inside would name another file.
     if (path.find('\0') != std::string::npos) Fail(path, EINVAL, "cannot open");
     struct stat status;
-    if (::stat(path.c_str(), &status) != 0) Fail(path, errno, "cannot open");
+    const Place place = PlaceOf(path);
+    if (::fstatat(place.folder, place.name, &status, 0) != 0) Fail(path, errno, "cannot open");
     if (!S_ISREG(status.st_mode)) FailNotRegular(path, status);
     return status.st_size;
 }

@@ -36,6 +36,18 @@ struct Replaced {
     std::optional<off_t> lengthBefore;
 };
 
+// While one lives on a thread, the files that thread names by path are reached from the folder
+// of the file before them, which stays open: a run of files in one folder costs a lookup of one
+// name each rather than walks of the whole path. Symbolic links are followed as open() follows
+// them. Scopes nest; the outermost one closes the folder. Each lives on one thread.
+class FolderScope {
+public:
+    FolderScope();
+    ~FolderScope();
+    FolderScope(const FolderScope&) = delete;
+    FolderScope& operator=(const FolderScope&) = delete;
+};
+
 // Throws FileError(path, error, "doing: <the system's text for error>").
 [[noreturn]] void Fail(const std::string& path, int error, std::string_view doing);
 

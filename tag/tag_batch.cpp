@@ -140,6 +140,7 @@ bool WriteGroup(std::span<const BatchFile> files, std::size_t first, std::vector
 }  // namespace
 
 void WriteTagBatch(std::span<const BatchFile> files, JournalWriter* journal, const BatchCallback& onFile) {
+    const FolderScope folders;
     for (std::size_t first = 0; first < files.size();) {
         std::vector<Opened> group = OpenGroup(files.subspan(first), journal);
         if (journal != nullptr) journal->Sync();

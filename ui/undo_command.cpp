@@ -11,6 +11,7 @@
 #include "app/sonatag_dlg.h"
 #include "res/resource.h"
 #include "tag/journal_undo.h"
+#include "tag/locked_file.h"
 #include "ui/name_list.h"
 #include "ui/tag_text.h"
 #include "ui/undo_journal.h"
@@ -80,6 +81,7 @@ void CSonatagDlg::OnUndo() {
     std::set<std::string> restored;
     QStringList leftAlone;
     bool cancelled = false;
+    const sonatag::FolderScope folders;
     // The last write first, which is the top of the list: a file written twice goes back
     // through both.
     for (auto entry = entries.rbegin(); entry != entries.rend() && !cancelled; ++entry) {

@@ -20,7 +20,7 @@ TEST_F(UsageTest, UsageErrorsExitWithTwoAndTouchNoFile) {
         {{}, ""},
         {{"set", "--titel", "x", file}, "unknown option --titel"},
         {{"set", "--title=x", "--title-from-name", file}, "--title and --title-from-name cannot be given together"},
-        {{"show", "-j", "0", file}, "--jobs needs a number from 1 to 1024"},
+        {{"show", "-j", "1025", file}, "--jobs needs a number from 0 to 1024"},
         {{"set", "--journal", journal, "--dry-run", "--title", "x", file}, ""},
     };
     for (const auto& [commandLine, reason] : cases) {

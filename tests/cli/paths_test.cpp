@@ -31,10 +31,26 @@ TEST_F(PathsTest, TakesArgumentsThenTheListFromAFileOrStandardInputWalkingFolder
     }
 }
 
+TEST_F(PathsTest, FilesAreReachedFromTheirFoldersThroughLinksAndRelativeNames) {
+    for (const char* folder : {"a", "b"}) std::filesystem::create_directory(dir.file(folder));
+    MakeFile("a/x.mp3", TagBlock("x", "", ""));
+    MakeFile("b/y.mp3", TagBlock("y", "", ""));
+    MakeFile("w.mp3", TagBlock("w", "", ""));
+    std::filesystem::create_directory_symlink("b", dir.file("link"));
+    const CliResult result =
+        RunCli({"show", "a/x.mp3", "b/y.mp3", "link/y.mp3", "w.mp3", "a/x.mp3", "a/../b/y.mp3"}, dir.path().string());
+    std::string titles;
+    for (std::size_t at = result.out.find("title \""); at != std::string::npos;
+         at = result.out.find("title \"", at + 1))
+        titles += result.out[at + 7];
+    EXPECT_EQ(titles, "xyywxy") << result.out << result.err;
+}
+
 TEST_F(PathsTest, ManyJobsGiveTheSameOutputMessagesAndStatusAsOne) {
+    for (const char* folder : {"d0", "d1", "d2"}) std::filesystem::create_directory(dir.file(folder));
     std::string list;
-    for (int i = 0; i < 120; ++i) {
-        const std::string name = "f" + std::to_string(i) + ".mp3";
+    for (int i = 0; i < 240; ++i) {  // in chunks of consecutive paths, each in another folder
+        const std::string name = "d" + std::to_string(i % 3) + "/f" + std::to_string(i) + ".mp3";
         if (i % 7 != 3) MakeFile(name);  // every seventh is missing
         list += dir.file(name) + '\n';
     }
@@ -42,14 +58,14 @@ TEST_F(PathsTest, ManyJobsGiveTheSameOutputMessagesAndStatusAsOne) {
          {std::vector<std::string>{"show", "--json"}, {"set", "--artist", "歌手😀", "--title-from-name"}}) {
         std::vector<std::string> sequential = command, parallel = command;
         sequential.insert(sequential.end(), {"--files-from", "-"});
-        parallel.insert(parallel.end(), {"--files-from", "-", "--jobs=8"});
+        parallel.insert(parallel.end(), {"--files-from", "-", "--jobs=0"});
         const CliResult one = RunCli(sequential, "", list), many = RunCli(parallel, "", list);
         EXPECT_EQ(one.exitCode, 1);
         EXPECT_EQ(many.exitCode, one.exitCode) << command[0];
         EXPECT_EQ(many.out, one.out) << command[0];
         EXPECT_EQ(many.err, one.err) << command[0];
     }
-    EXPECT_EQ(LastBlock(dir.file("f0.mp3")).substr(0, 5), "TAGf0");
+    EXPECT_EQ(LastBlock(dir.file("d0/f0.mp3")).substr(0, 5), "TAGf0");
 }
 
 }  // namespace sonatag::test

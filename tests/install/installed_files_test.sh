@@ -11,7 +11,8 @@ fail() { echo "FAIL: $*" >&2 && failures=1; }
 
 for file in bin/sonatag bin/sonatag-cli share/man/man1/sonatag{,-cli}.1.gz share/bash-completion/completions/sonatag-cli \
     "share/applications/$id.desktop" "share/metainfo/$id.metainfo.xml" "share/icons/hicolor/48x48/apps/$id.png" \
-    share/doc/sonatag/copyright share/doc/sonatag/changelog.gz "$(cd "$prefix" && echo lib*/sonatag/modules/media.so)"; do
+    share/doc/sonatag/copyright share/doc/sonatag/changelog.gz "$(cd "$prefix" && echo lib*/sonatag/modules/media.so)" \
+    "$(cd "$prefix" && echo lib*/sonatag/modules/second-reader.so)"; do
     [[ -s $prefix/$file ]] || fail "not installed: $file"
 done
 desktop-file-validate "$prefix/share/applications/$id.desktop" || fail "desktop-file-validate"

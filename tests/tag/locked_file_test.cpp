@@ -9,7 +9,9 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <optional>
 
+#include "tag/folder_walk.h"
 #include "tag/tag_file.h"
 #include "tests/support/test_files.h"
 
@@ -82,22 +84,58 @@ TEST(LockedFileTest, WhatIsNoRegularFileIsNeverOpened) {
     WriteBytes(song, std::string(300, 'x'));
     const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     ASSERT_GE(::inotify_add_watch(watch, dir.path().c_str(), IN_OPEN), 0);
-    for (const std::string& path : {fifo, dir.path().string(), device, song}) {
-        if (path == device && !hasDevice) continue;
-        for (const Access access : {Access::Read, Access::Write}) {
-            std::string reason = "opened";
-            try {
-                OpenLocked(path, access);
-            } catch (const FileError& error) {
-                reason = error.reason();
+    // Reached by the whole path, and from the folder of the file before.
+    for (const bool fromFolder : {false, true}) {
+        std::optional<FolderScope> folders;
+        if (fromFolder) folders.emplace();
+        for (const std::string& path : {fifo, dir.path().string(), device, song}) {
+            if (path == device && !hasDevice) continue;
+            for (const Access access : {Access::Read, Access::Write}) {
+                std::string reason = "opened";
+                try {
+                    OpenLocked(path, access);
+                } catch (const FileError& error) {
+                    reason = error.reason();
+                }
+                alignas(inotify_event) char events[4096];
+                const bool opened = ::read(watch, events, sizeof events) > 0;
+                EXPECT_EQ(reason, path == song ? "opened" : "not a regular file") << path << fromFolder;
+                EXPECT_EQ(opened, path == song) << path << fromFolder;
             }
-            alignas(inotify_event) char events[4096];
-            const bool opened = ::read(watch, events, sizeof events) > 0;
-            EXPECT_EQ(reason, path == song ? "opened" : "not a regular file") << path;
-            EXPECT_EQ(opened, path == song) << path;
         }
     }
     ::close(watch);
+}
+
+// A file that a folder or a FIFO takes the place of between the walk and the reading.
+TEST(LockedFileTest, AFileReplacedAfterTheWalkIsNeverOpened) {
+    const TempDir dir;
+    WriteBytes(dir.file("a.mp3"), std::string(300, 'x'));
+    WriteBytes(dir.file("b.mp3"), std::string(300, 'x'));
+    struct Replacing : WalkVisitor {
+        void OnFile(const std::string& path) override {
+            std::filesystem::remove(path);
+            path.ends_with("a.mp3") ? (void)std::filesystem::create_directory(path)
+                                    : (void)::mkfifo(path.c_str(), 0644);
+            const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+            ::inotify_add_watch(watch, path.c_str(), IN_OPEN);
+            try {
+                ReadTagFields(path);
+            } catch (const FileError& error) {
+                reasons.push_back(error.reason());
+            }
+            alignas(inotify_event) char events[4096];
+            opened += ::read(watch, events, sizeof events) > 0 ? 1 : 0;
+            ::close(watch);
+        }
+        void OnUnreadableFolder(const std::string&, int) override {}
+        std::vector<std::string> reasons;
+        int opened = 0;
+    } visitor;
+    const FolderScope folders;
+    WalkFolder(dir.path(), SortNaturally, visitor);
+    EXPECT_EQ(visitor.reasons, (std::vector<std::string>{"not a regular file", "not a regular file"}));
+    EXPECT_EQ(visitor.opened, 0);
 }
 
 }  // namespace

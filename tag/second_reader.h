@@ -7,10 +7,15 @@
 #include <string_view>
 #include <vector>
 
-// TagLib as a second reader of ID3v2 tags: for text frames in forms Sonatag's own decoder leaves
-// to it (compressed ones, say), for tags whose frames Sonatag cannot split with certainty, and to
-// confirm that a tag Sonatag spliced loses none of the frames TagLib finds. TagLib never renders
-// a frame that Sonatag writes. Texts are UTF-8; tags are whole, as Id3v2TagSize measures them.
+// The second readers of the tag layer: TagLib for ID3v2 tags, where Sonatag's own reading does
+// not apply (compressed frames, say; tags whose frames cannot be split with certainty) and to
+// confirm that a tag Sonatag spliced loses none of the frames TagLib finds; ICU's charset
+// detector for texts that may be GBK. They live, with their libraries, in a module next to the
+// program that is loaded the first time one is needed, so that a program that needs none of
+// them, such as most runs of sonatag-cli, starts without loading those libraries. TagLib never
+// renders a frame that Sonatag writes. Texts are UTF-8; tags are whole, as Id3v2TagSize
+// measures them. All but DetectorPrefersOtherCjk throw Id3v2Error when the module cannot be
+// loaded.
 namespace sonatag {
 
 // The text of one text frame, its strings joined by a space. frame: its header and body with the
@@ -27,5 +32,9 @@ std::string TagLibFrameId(std::string_view id, int version);
 // are in rewritten are left out on both sides.
 std::vector<std::string> FramesTagLibLoses(std::string_view before, std::string_view after,
                                            std::span<const std::string> rewritten);
+
+// Whether ICU's detector rates Big5, EUC-KR, EUC-JP or Shift_JIS above GB18030 for bytes; true,
+// as unsure, when the module cannot be loaded.
+bool DetectorPrefersOtherCjk(std::string_view bytes);
 
 }  // namespace sonatag

@@ -1,4 +1,7 @@
-#include "tag/id3v2_taglib.h"
+// The second readers' module: TagLib and ICU, loaded by tag/second_reader.cpp when first needed.
+#include "tag/second_reader_module.h"
+
+#include <unicode/ucsdet.h>
 
 #include <taglib/id3v2frame.h>
 #include <taglib/id3v2framefactory.h>
@@ -11,8 +14,6 @@
 #include <algorithm>
 #include <iterator>
 #include <memory>
-
-#include "tag/id3v2_header.h"
 
 namespace sonatag {
 namespace {
@@ -65,16 +66,14 @@ std::vector<std::pair<std::string, ByteVector>> FramesOf(const TagLibTag& tag, s
     return frames;
 }
 
-}  // namespace
-
-std::string TagLibFrameText(std::string_view frame, std::string_view tagHeader) {
+std::string FrameText(std::string_view frame, std::string_view tagHeader) {
     const TagLib::ID3v2::Header header(Bytes(tagHeader));
     const std::unique_ptr<TagLib::ID3v2::Frame> parsed(
         TagLib::ID3v2::FrameFactory::instance()->createFrame(Bytes(frame), &header));
     return TextOf(parsed.get());
 }
 
-std::array<std::optional<std::string>, 3> TagLibFields(std::string_view tag) {
+std::array<std::optional<std::string>, 3> Fields(std::string_view tag) {
     const TagLibTag read(tag);
     std::array<std::optional<std::string>, 3> fields;
     const char* ids[] = {"TIT2", "TPE1", "TALB"};
@@ -85,7 +84,7 @@ std::array<std::optional<std::string>, 3> TagLibFields(std::string_view tag) {
     return fields;
 }
 
-std::string TagLibFrameId(std::string_view id, int version) {
+std::string FrameId(std::string_view id, int version) {
     if (version != 2) return std::string(id);
     std::string tagHeader = "ID3";
     tagHeader += {'\x02', '\0', '\0', '\0', '\0', '\0', '\x07'};
@@ -96,8 +95,8 @@ std::string TagLibFrameId(std::string_view id, int version) {
     return parsed ? std::string(parsed->frameID().data(), parsed->frameID().size()) : std::string(id);
 }
 
-std::vector<std::string> FramesTagLibLoses(std::string_view before, std::string_view after,
-                                           std::span<const std::string> rewritten) {
+std::vector<std::string> FramesLost(std::string_view before, std::string_view after,
+                                    std::span<const std::string> rewritten) {
     const auto old = FramesOf(TagLibTag(before), rewritten), now = FramesOf(TagLibTag(after), rewritten);
     std::vector<std::pair<std::string, ByteVector>> lost;
     std::set_difference(old.begin(), old.end(), now.begin(), now.end(), std::back_inserter(lost));
@@ -106,4 +105,29 @@ std::vector<std::string> FramesTagLibLoses(std::string_view before, std::string_
     return ids;
 }
 
+bool PrefersOtherCjk(std::string_view bytes) {
+    UErrorCode status = U_ZERO_ERROR;
+    const std::unique_ptr<UCharsetDetector, void (*)(UCharsetDetector*)> detector(ucsdet_open(&status), ucsdet_close);
+    ucsdet_setText(detector.get(), bytes.data(), static_cast<int32_t>(bytes.size()), &status);
+    int32_t count = 0;
+    const UCharsetMatch** matches = ucsdet_detectAll(detector.get(), &count, &status);
+    if (U_FAILURE(status)) return true;  // no evidence either way: unsure
+    int32_t gb18030 = 0, other = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        const std::string_view name = ucsdet_getName(matches[i], &status);
+        const int32_t confidence = ucsdet_getConfidence(matches[i], &status);
+        if (name == "GB18030") gb18030 = confidence;
+        if (name == "Big5" || name == "EUC-KR" || name == "EUC-JP" || name == "Shift_JIS")
+            other = std::max(other, confidence);
+    }
+    return U_FAILURE(status) || other > gb18030;
+}
+
+constexpr SecondReaderModule kModule{FrameText, Fields, FrameId, FramesLost, PrefersOtherCjk};
+
+}  // namespace
 }  // namespace sonatag
+
+extern "C" __attribute__((visibility("default"))) const sonatag::SecondReaderModule* SonatagSecondReaderModule() {
+    return &sonatag::kModule;
+}
