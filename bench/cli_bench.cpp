@@ -1,5 +1,6 @@
 // sonatag-cli at scale, each figure measured against its baseline in the same run:
 // - show over 100,000 paths read from standard input against the same paths as arguments;
+// - show over the 20,000 local files with -j 2, 8 and 16 against -j 1;
 // - show over 2,000 files with 1 ms added to every file operation (latency_shim, as on a
 //   network share), with -j 16 against -j 1.
 
@@ -90,6 +91,12 @@ void PathsFromStandardInput(benchmark::State& state) {
     Measure(state, {{"show", "--files-from", "-"}, listPath, corpusFolder, {}}, static_cast<int>(names.size()));
 }
 
+void LocalShow(benchmark::State& state) {
+    Spawn spawn{{"show", "-j", std::to_string(state.range(0)), "--"}, "/dev/null", corpusFolder, {}};
+    spawn.arguments.insert(spawn.arguments.end(), names.begin(), names.begin() + kCorpusFiles);
+    Measure(state, spawn, kCorpusFiles);
+}
+
 void SlowShareShow(benchmark::State& state) {
     Spawn spawn{{"show", "-j", std::to_string(state.range(0)), "--"},
                 "/dev/null",
@@ -103,6 +110,9 @@ void PrintRatios(const MedianReporter& reporter) {
     std::printf("\nRatios of medians of this run:\n");
     reporter.PrintRatio("100,000 paths: standard input / arguments", "PathsFromStandardInput", "PathsAsArguments",
                         "at most 1.10x");
+    reporter.PrintRatio("local files: -j 1 / -j 2", "LocalShow/1", "LocalShow/2", "at least 1.5x");
+    reporter.PrintRatio("local files: -j 8 / -j 1", "LocalShow/8", "LocalShow/1", "at most 1.05x");
+    reporter.PrintRatio("local files: -j 16 / -j 1", "LocalShow/16", "LocalShow/1", "at most 1.05x");
     reporter.PrintRatio("1 ms per file operation: -j 1 / -j 16", "SlowShareShow/1", "SlowShareShow/16", "at least 10x");
 }
 
@@ -123,6 +133,7 @@ using namespace sonatag::bench;
 
 BENCHMARK(PathsAsArguments)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(PathsFromStandardInput)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(LocalShow)->Arg(1)->Arg(2)->Arg(8)->Arg(16)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(SlowShareShow)->Arg(1)->Arg(16)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 int main(int argc, char** argv) {

@@ -1,5 +1,6 @@
 // Loaded with LD_PRELOAD, makes every file operation of the tag layer 1 ms slower, as a file
-// on a network share would be: open, flock, fstat, pread, pwrite, ftruncate and close.
+// on a network share would be: open (and openat), flock, fstat, pread, pwrite, ftruncate and
+// close.
 
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -47,6 +48,26 @@ int open64(const char* path, int flags, ...) {
     va_end(arguments);
     Wait();
     return next(path, flags, mode);
+}
+
+int openat(int folder, const char* path, int flags, ...) {
+    static const auto next = Next<int (*)(int, const char*, int, ...)>("openat");
+    va_list arguments;
+    va_start(arguments, flags);
+    const mode_t mode = ModeOf(flags, arguments);
+    va_end(arguments);
+    Wait();
+    return next(folder, path, flags, mode);
+}
+
+int openat64(int folder, const char* path, int flags, ...) {
+    static const auto next = Next<int (*)(int, const char*, int, ...)>("openat64");
+    va_list arguments;
+    va_start(arguments, flags);
+    const mode_t mode = ModeOf(flags, arguments);
+    va_end(arguments);
+    Wait();
+    return next(folder, path, flags, mode);
 }
 
 int close(int fd) {

@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -149,6 +150,30 @@ void CliShowJson(benchmark::State& state) {
     });
 }
 
+// Each reader run through xargs over the corpus's paths, as a user would run any of them.
+struct Reader {
+    const char* program;
+    std::vector<std::string> arguments;
+};
+const Reader kReaders[] = {{READ_FLOOR_PATH, {}}, {SONATAG_CLI_PATH, {"show", "--json"}}, {"/usr/bin/id3tool", {}}};
+
+void ThroughXargs(benchmark::State& state) {
+    const Reader& reader = kReaders[state.range(0)];
+    static const std::string list = [] {
+        const std::string path = std::filesystem::path(corpus->paths().front()).parent_path().string() + "/../list";
+        std::string paths;
+        for (const std::string& file : corpus->paths()) paths += file + '\n';
+        WriteFile(path, paths);
+        return path;
+    }();
+    std::vector<std::string> arguments = {"-a", list, "-d", "\n", reader.program};
+    arguments.insert(arguments.end(), reader.arguments.begin(), reader.arguments.end());
+    if (::access(reader.program, X_OK) != 0) state.SkipWithError((std::string(reader.program) + " is missing").c_str());
+    MeasureReads(state, [&](const std::vector<std::string>&) {
+        if (sonatag::bench::RunProgram("/usr/bin/xargs", arguments) != 0) state.SkipWithError("a reader failed");
+    });
+}
+
 // --- writing, each pass over copies restored to their first bytes outside the timing ---
 
 template <typename WriteAll>
@@ -209,9 +234,14 @@ void PrintRatios(const MedianReporter& reporter) {
     reporter.PrintRatio("read floor + OFD lock", "ReadFloorPlus/extra:4", "ReadFloor", "");
     reporter.PrintRatio("read floor + all three", "ReadFloorPlus/extra:7", "ReadFloor", "");
     reporter.PrintRatio("ReadTagFields / read floor", "ReadTagFieldsOverCorpus", "ReadFloor", "1.3x");
-    reporter.PrintRatio("sonatag-cli show --json / read floor", "CliShowJson", "ReadFloor", "1.6x");
+    reporter.PrintRatio("sonatag-cli show --json / read floor", "CliShowJson", "ReadFloor", "");
+    reporter.PrintRatio("through xargs: show --json / read floor", "ThroughXargs/reader:1", "ThroughXargs/reader:0",
+                        "1.3x");
+    reporter.PrintRatio("through xargs: id3tool / read floor", "ThroughXargs/reader:2", "ThroughXargs/reader:0", "");
+    reporter.PrintRatio("through xargs: show --json / id3tool", "ThroughXargs/reader:1", "ThroughXargs/reader:2",
+                        "below 1x");
     reporter.PrintRatio("WriteTagFields / write floor", "WriteTagFieldsOverCopies", "WriteFloor", "");
-    reporter.PrintRatio("sonatag-cli set / write floor", "CliSet", "WriteFloor", "2.2x");
+    reporter.PrintRatio("sonatag-cli set / write floor", "CliSet", "WriteFloor", "1.6x");
 }
 
 }  // namespace
@@ -231,6 +261,7 @@ BENCHMARK(ReadFloorPlus)
     ->UseRealTime();
 BENCHMARK(ReadTagFieldsOverCorpus)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(CliShowJson)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(ThroughXargs)->ArgName("reader")->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(WriteFloor)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(WriteTagFieldsOverCopies)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(CliSet)->Unit(benchmark::kMillisecond)->UseRealTime();
