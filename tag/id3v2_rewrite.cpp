@@ -14,12 +14,6 @@
 namespace sonatag {
 namespace {
 
-// The folder part of path with its slash, empty for a path without one.
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return path.substr(0, slash == std::string::npos ? 0 : slash + 1);
-}
-
 // The file that path leads to through symbolic links, checked to be the one that is open.
 std::string TargetOf(const std::string& path, const LockedFile& file) {
     const std::unique_ptr<char, decltype(&::free)> target(::realpath(path.c_str(), nullptr), &::free);
@@ -34,7 +28,7 @@ std::string TargetOf(const std::string& path, const LockedFile& file) {
 class TemporaryFile {
 public:
     explicit TemporaryFile(const std::string& beside, const std::string& original)
-        : path_(FolderOf(beside) + ".sonatag-XXXXXX"), fd_(::mkostemp(path_.data(), O_CLOEXEC)) {
+        : path_(beside.substr(0, beside.rfind('/') + 1) + ".sonatag-XXXXXX"), fd_(::mkostemp(path_.data(), O_CLOEXEC)) {
         if (!fd_.valid()) Fail(original, errno, "cannot create a temporary file in its folder; left unchanged");
     }
     ~TemporaryFile() {
@@ -96,12 +90,6 @@ int CopyOwnership(int from, int to, const struct stat& status) {
         }
     }
     return ::fchmod(to, status.st_mode & 07777) == 0 ? 0 : errno;
-}
-
-void SyncFolderOf(const std::string& path) {
-    const std::string folder = FolderOf(path);
-    const FileDescriptor fd(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.valid()) (void)::fsync(fd.get());
 }
 
 // Writes the new file: the head, the audio copied from the original, the tail. 0 or the error.

@@ -116,14 +116,6 @@ void WriteAll(const std::string& path, int fd, const std::string& data) {
     }
 }
 
-// A rename is on the disk only once the folder that holds the name is.
-void SyncFolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    const FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.valid()) (void)::fsync(fd.get());
-}
-
 std::string ReadWhole(const std::string& path) {
     const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (!fd.valid()) FailJournal(path, errno, "cannot open the journal");

@@ -163,6 +163,13 @@ int TruncateTo(const LockedFile& file, off_t length) {
     return 0;
 }
 
+void SyncFolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.valid()) (void)::fsync(fd.get());
+}
+
 int PutBack(const LockedFile& file, const Replaced& replaced) {
     for (auto piece = replaced.bytes.rbegin(); piece != replaced.bytes.rend(); ++piece) {
         if (const int error = WriteBytesAt(file.fd.get(), piece->second.data(), piece->second.size(), piece->first))

@@ -88,6 +88,10 @@ int PutBack(const LockedFile& file, const Replaced& replaced);
 [[noreturn]] void FailWrite(const std::string& path, const LockedFile& file, int error, std::string_view doing,
                             const Replaced& replaced);
 
+// Syncs the folder that holds path, so that a rename into it is on the disk; where it cannot be
+// opened, nothing is done.
+void SyncFolderOf(const std::string& path);
+
 // Closes a file that was written. A failure there (a delayed write error of a network or FUSE
 // file system) is a failed write: the file is opened again under the same locks and what the
 // write replaced is put back, and "cannot finish writing" is thrown, saying whether the file is
