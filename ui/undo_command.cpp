@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QStandardPaths>
 #include <algorithm>
 #include <set>
@@ -101,4 +102,6 @@ void CSonatagDlg::OnUndo() {
     const unsigned int icon = leftAlone.isEmpty() && !cancelled ? MB_ICONINFORMATION : MB_ICONEXCLAMATION;
     MessageBox(UndoneMessage(static_cast<int>(restored.size()), leftAlone, cancelled), QStringLiteral("撤销修改"),
                MB_OK | icon | MB_TOPMOST);
+    // The panel may show texts just undone, which the next Modify would write again.
+    if (m_editArtist->isEnabled()) OnSelchangeFileList();
 }

@@ -49,9 +49,9 @@ TEST_F(Id3v2WindowTest, TheMirrorIsOffUntilTickedAndThenModifyWritesBothTagsAndU
 
     dlg.m_editArtist->setText(QStringLiteral("周杰伦"));
     Click("IDOK");
-    EXPECT_EQ(TagOf(file), QStringList({"七里香", "周杰伦", "无"}));
+    EXPECT_EQ(TagOf(file), QStringList({"七里香", "周杰伦", ""}));
     const Id3v2Fields written = Id3v2Of(file);
-    EXPECT_EQ(written.title.text + written.artist.text + written.album.text, "七里香周杰伦无");
+    EXPECT_EQ(written.title.text + written.artist.text + written.album.text, "七里香周杰伦");
 
     dlg.boxes.clear();
     dlg.OnCmdMsg(ID_LIST_UNDO, BN_CLICKED);
@@ -88,9 +88,16 @@ TEST_F(Id3v2WindowTest, RepairPreviewsTenFilesAtMostAndWritesOnlyAfterAYes) {
 }
 
 TEST_F(Id3v2WindowTest, TheTooltipShowsBothTagsAndNamesTheOnePlayersShow) {
-    EXPECT_EQ(ui::TagToolTip(Mp3WithId3v2("a.mp3", kMislabelled)),
-              QStringLiteral("ID3v1 标签：\n标题：无\n艺术家：无\n专辑：无\n\nID3v2.3 标签（播放器显示这一个）：\n"
-                             "标题：ÇçÌì（疑似 GBK 乱码，应为：晴天）\n艺术家：无\n专辑：无"));
+    WriteBytes(dir.file("short.mp3"), std::string(100, 'x'));
+    const struct {
+        QString file, toolTip;
+    } cases[] = {
+        {Mp3WithId3v2("a.mp3", kMislabelled),
+         QStringLiteral("ID3v1 标签：\n标题：无\n艺术家：无\n专辑：无\n\nID3v2.3 标签（播放器显示这一个）：\n"
+                        "标题：ÇçÌì（疑似 GBK 乱码，应为：晴天）\n艺术家：无\n专辑：无")},
+        {QString::fromStdString(dir.file("short.mp3")), QStringLiteral("文件不足 128 字节，放不下 ID3 信息。")},
+    };
+    for (const auto& [file, toolTip] : cases) EXPECT_EQ(ui::TagToolTip(file), toolTip);
 }
 
 }  // namespace

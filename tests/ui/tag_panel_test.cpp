@@ -42,13 +42,35 @@ TEST_F(TagPanelTest, ShowsTheTagOfTheCaretFileOrKeepsThePreviousTextsForAFileToo
     QTest::keyClick(dlg.m_listFiles, Qt::Key_Down);
     EXPECT_EQ(EditTexts(), QStringList({"星晴", "周杰伦", "Jay"}));
     ClickItem(0);
-    EXPECT_EQ(EditTexts(), QStringList({"无", "无", "无"}));
+    EXPECT_EQ(EditTexts(), QStringList({"", "", ""}));  // "无" shows in their place, as their placeholder
+    EXPECT_EQ(dlg.m_editAlbum->placeholderText(), QStringLiteral("无"));
     EXPECT_TRUE(dlg.boxes.empty());
 
     // The box switches the title between the file's name and the title before.
     Click("IDC_USE_FILE_NAME");
-    EXPECT_EQ(EditTexts(), QStringList({"无题", "无", "无"}));  // the name without ".mp3"
+    EXPECT_EQ(EditTexts(), QStringList({"无题", "", ""}));  // the name without ".mp3"
     EXPECT_FALSE(dlg.m_editTitle->isEnabled());
+}
+
+TEST_F(TagPanelTest, ModifyWritesOnlyTextsThePanelShowedAsContentAndUndoShowsTheFileAgain) {
+    Add({untagged, tagged});
+    const std::string before = Bytes(untagged);
+    Click("IDC_SELECT_ALL");  // by the program: the panel shows no file
+    Modify();
+    EXPECT_EQ(dlg.boxes, QStringList({QStringLiteral("修改信息 0x40040 “文件信息”中的标题、艺术家和专辑尚不可编辑，"
+                                                     "没有可写入的内容。请先在文件列表中选择文件。")}));
+    EXPECT_EQ(Bytes(untagged), before);
+
+    ClickItem(0);  // without a tag
+    dlg.m_editArtist->setText(QStringLiteral("歌手"));
+    Modify();
+    EXPECT_EQ(TagOf(untagged), QStringList({"", "歌手", ""}));
+
+    ClickItem(1);
+    dlg.m_editTitle->setText(QStringLiteral("晴天"));
+    Modify();
+    dlg.OnCmdMsg(ID_LIST_UNDO, BN_CLICKED);
+    EXPECT_EQ(EditTexts(), QStringList({"星晴", "周杰伦", "Jay"}));
 }
 
 TEST_F(TagPanelTest, WithTheBoxTickedEachFileGetsItsOwnNameTrimmedAndTheEditEndsWithTheTopOne) {
@@ -79,6 +101,7 @@ TEST_F(TagPanelTest, NamesTheFilesTooShortForATagInsteadOfClaimingSuccess) {
     }
     Add(shortFiles);
     Add({tagged});
+    ClickItem(12);
     Click("IDC_SELECT_ALL");
     dlg.m_editTitle->setText(QStringLiteral(" \v标题\t"));
     Modify();

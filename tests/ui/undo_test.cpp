@@ -23,6 +23,7 @@ protected:
         return contents;
     }
     void ModifyAll() {
+        ClickItem(0);
         Click("IDC_SELECT_ALL");
         dlg.m_editArtist->setText(QStringLiteral("新"));
         Click("IDOK");
