@@ -89,8 +89,8 @@ void CSonatagDlg::OnAdd() {
     const QStringList chosen = ChooseFiles();
     if (!chosen.isEmpty()) {
         UpdateData(false);
-        sonatag::ui::WorkProgress progress(this, QStringLiteral("添加文件"), static_cast<int>(chosen.size()),
-                                           progressDelay_);
+        sonatag::ui::WorkProgress progress(this, QStringLiteral("添加文件"), QStringLiteral("正在添加文件……"),
+                                           static_cast<int>(chosen.size()), progressDelay_);
         AppendNewPaths(*this, chosen, progress);
     }
     ShowFileCount();

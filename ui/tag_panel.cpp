@@ -155,11 +155,12 @@ void CSonatagDlg::OnModify() {
 
     QStringList paths;
     for (const int row : std::views::reverse(SelectedRows(*m_listFiles))) paths.append(m_listFiles->item(row)->text());
+    sonatag::ui::WorkProgress progress(this, QStringLiteral("修改信息"),
+                                       QStringLiteral("正在写入所选文件的 ID3 信息……"), static_cast<int>(paths.size()),
+                                       progressDelay_);
     const std::vector<sonatag::BatchFile> files = FilesToModify(*this, paths);
 
     sonatag::JournalWriter journal = sonatag::ui::NewJournal(journalPath_);
-    sonatag::ui::WorkProgress progress(this, QStringLiteral("修改信息"), static_cast<int>(files.size()),
-                                       progressDelay_);
     int written = 0;
     QStringList tooShort;
     std::optional<sonatag::FileError> failure;
@@ -181,6 +182,7 @@ void CSonatagDlg::OnModify() {
     });
     // The edit ends on the file Modify stopped at, as if typed.
     if (m_bUseFileName != 0 && reached + 1 < files.size()) ShowTitleOf(*this, paths[static_cast<qsizetype>(reached)]);
+    progress.Close();
     if (failure) throw *failure;
     ShowModifyDone(*this, written, tooShort, cancelled);
 }

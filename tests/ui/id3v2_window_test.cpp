@@ -64,6 +64,7 @@ TEST_F(Id3v2WindowTest, RepairPreviewsTenFilesAtMostAndWritesOnlyAfterAYes) {
     files.append(Mp3WithId3v2("latin.mp3", Id3v2TagBytes(3, Id3v2Frame("TIT2", Latin1Payload("No\xEBl")))));
     Add(files);
     Click("IDC_SELECT_ALL");
+    dlg.SetProgressDelay(std::chrono::milliseconds(0));
     const std::string before = Bytes(files[0]);
 
     QString preview =
@@ -85,6 +86,7 @@ TEST_F(Id3v2WindowTest, RepairPreviewsTenFilesAtMostAndWritesOnlyAfterAYes) {
     dlg.boxes.clear();
     dlg.OnCmdMsg(ID_LIST_REPAIR_ID3V2, BN_CLICKED);
     EXPECT_EQ(dlg.boxes, QStringList({"修复 ID3v2 乱码 0x40040 所选文件的 ID3v2 标签中没有 GBK 乱码。"}));
+    EXPECT_EQ(dlg.boxesOverProgress, 0);
 }
 
 TEST_F(Id3v2WindowTest, TheTooltipShowsBothTagsAndNamesTheOnePlayersShow) {

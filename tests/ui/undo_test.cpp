@@ -70,6 +70,34 @@ TEST_F(UndoTest, ModifyWritesNothingWhenItCannotKeepItsJournal) {
     EXPECT_EQ(Contents(), before);
 }
 
+TEST_F(UndoTest, EachProgressSaysWhatItDoesAndIsGoneBeforeTheClosingBox) {
+    struct LabelOnShow : QObject {
+        QString label;
+        bool eventFilter(QObject* object, QEvent* event) override {
+            if (auto* progress = qobject_cast<QProgressDialog*>(object); progress && event->type() == QEvent::Show)
+                label = progress->labelText();
+            return false;
+        }
+    } shown;
+    qApp->installEventFilter(&shown);
+    dlg.SetProgressDelay(0ms);
+    const struct {
+        std::function<void()> command;
+        QString label;
+    } commands[] = {
+        {[&] { ModifyAll(); }, "正在写入所选文件的 ID3 信息……"},
+        {[&] { Undo(); }, "正在恢复上次修改的文件……"},
+        {[&] { Add({Mp3("d.mp3")}); }, "正在添加文件……"},
+        {[&] { dlg.AddPaths({QString::fromStdString(dir.path())}); }, "正在查找 MP3 文件，已找到 0 个……"},
+    };
+    for (const auto& [command, label] : commands) {
+        command();
+        EXPECT_EQ(shown.label, label);
+    }
+    qApp->removeEventFilter(&shown);
+    EXPECT_EQ(dlg.boxesOverProgress, 0);
+}
+
 TEST_F(UndoTest, CancelStopsAfterTheCurrentFileAndUndoGoesTopDown) {
     struct CancelOnShow : QObject {  // cancels each progress dialog as soon as it shows
         bool eventFilter(QObject* object, QEvent* event) override {
