@@ -50,9 +50,10 @@ constexpr MenuItemTemplate kListMenuItems[] = {
     {"ID_LIST_REMOVE_CURRENT", ID_LIST_REMOVE_CURRENT, "移除当前文件"},
     {"ID_LIST_SELECT_ALL",     ID_LIST_SELECT_ALL,     "选中全部文件"},
     {"ID_LIST_PLAY_CURRENT",   ID_LIST_PLAY_CURRENT,   "播放当前音乐"},
-    {"ID_LIST_UNDO",           ID_LIST_UNDO,           "撤销上次修改"},
-    {"ID_LIST_MIRROR_ID3V2",   ID_LIST_MIRROR_ID3V2,   "同时写入 ID3v2 标签"},
-    {"ID_LIST_REPAIR_ID3V2",   ID_LIST_REPAIR_ID3V2,   "修复 ID3v2 乱码"},
+    {"SEPARATOR",              0,                      ""},
+    {"ID_LIST_UNDO",           ID_LIST_UNDO,           "撤销上次修改",        "Ctrl+Z"},
+    {"ID_LIST_MIRROR_ID3V2",   ID_LIST_MIRROR_ID3V2,   "同时写入 ID3v2 标签", "Ctrl+M"},
+    {"ID_LIST_REPAIR_ID3V2",   ID_LIST_REPAIR_ID3V2,   "修复 ID3v2 乱码",     "Ctrl+R"},
 };
 
 // clang-format on
