@@ -4,6 +4,8 @@
 #include <QDeadlineTimer>
 #include <QLabel>
 #include <QMediaPlayer>
+#include <QSlider>
+#include <QToolButton>
 #include <functional>
 
 #include "tests/support/test_files.h"
@@ -44,6 +46,18 @@ TEST(Ocx1Test, SetsUpTheBackendWithTheFirstPlayableFileAndShowsWhatCannotBePlaye
         EXPECT_TRUE(WaitFor([&] { return progressed; }));
         EXPECT_TRUE(status().isEmpty());
     }
+    // Played to its end, it is ready to play again from the start.
+    const auto* playPause = ocx.findChild<QToolButton*>("playPauseButton");
+    EXPECT_TRUE(WaitFor([&] {
+        return player()->playbackState() == QMediaPlayer::StoppedState &&
+               ocx.findChild<QSlider*>("positionSlider")->value() == 0;
+    }));
+    // A file that cannot be played shows as stopped.
+    WriteBytes(dir.file("bad.mp3"), std::string(5000, 'x'));
+    ocx.put_URL(QString::fromStdString(dir.file("bad.mp3")));
+    EXPECT_TRUE(WaitFor([&] { return !status().isEmpty(); }));
+    EXPECT_EQ(playPause->accessibleName(), QStringLiteral("播放"));
+    EXPECT_FALSE(ocx.findChild<QToolButton*>("stopButton")->isEnabled());
     ocx.put_URL(QString());
     EXPECT_TRUE(player()->source().isEmpty());
 }
