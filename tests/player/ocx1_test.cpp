@@ -46,18 +46,14 @@ TEST(Ocx1Test, SetsUpTheBackendWithTheFirstPlayableFileAndShowsWhatCannotBePlaye
         EXPECT_TRUE(WaitFor([&] { return progressed; }));
         EXPECT_TRUE(status().isEmpty());
     }
-    // Played to its end, it is ready to play again from the start.
-    const auto* playPause = ocx.findChild<QToolButton*>("playPauseButton");
-    EXPECT_TRUE(WaitFor([&] {
-        return player()->playbackState() == QMediaPlayer::StoppedState &&
-               ocx.findChild<QSlider*>("positionSlider")->value() == 0;
-    }));
-    // A file that cannot be played shows as stopped.
-    WriteBytes(dir.file("bad.mp3"), std::string(5000, 'x'));
+    // Played to its end, it is ready to play again from the start; a file that cannot be
+    // played shows as stopped.
+    const auto stopped = [&] { return !ocx.findChild<QToolButton*>("stopButton")->isEnabled(); };
+    EXPECT_TRUE(WaitFor([&] { return stopped() && ocx.findChild<QSlider*>("positionSlider")->value() == 0; }));
+    WriteBytes(dir.file("bad.mp3"), "not audio");
     ocx.put_URL(QString::fromStdString(dir.file("bad.mp3")));
     EXPECT_TRUE(WaitFor([&] { return !status().isEmpty(); }));
-    EXPECT_EQ(playPause->accessibleName(), QStringLiteral("播放"));
-    EXPECT_FALSE(ocx.findChild<QToolButton*>("stopButton")->isEnabled());
+    EXPECT_TRUE(stopped());
     ocx.put_URL(QString());
     EXPECT_TRUE(player()->source().isEmpty());
 }

@@ -23,7 +23,8 @@ int TestDlg::MessageBox(const QString& text, const QString& caption, unsigned in
 UiTest::UiTest() {
     dlg.SetJournalPath(QString::fromStdString(dir.file("state/journal")));
     dlg.show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    dlg.activateWindow();  // for the keyboard's shortcuts and focus
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&dlg));
 }
 
 QString UiTest::Mp3(const std::string& name, const QStringList& tag) {
