@@ -1,9 +1,9 @@
 #include "app/sonatag_dlg.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShortcut>
 
 #include "app/about_dlg.h"
 #include "platform/dialog_font.h"
@@ -59,9 +59,7 @@ CSonatagDlg::CSonatagDlg(QWidget* pParent)
     SetMessageMap<CSonatagDlg>(this, kMessageMap);
     m_hIcon = MainFrameIcon();
     setAcceptDrops(true);
-    // An edit with the focus takes Ctrl+Z for its own typing first.
-    auto* undo = new QShortcut(QKeySequence::Undo, this);
-    connect(undo, &QShortcut::activated, this, [this] { OnCmdMsg(ID_LIST_UNDO, BN_CLICKED); });
+    AddMenuShortcuts(kListMenu);
 }
 
 void CSonatagDlg::DoDataExchange(CDataExchange* pDX) {
@@ -93,6 +91,14 @@ bool CSonatagDlg::OnInitDialog() {
         control->setEnabled(false);
 
     for (QLineEdit* edit : {m_editTitle, m_editArtist, m_editAlbum}) SetLimitText(edit, sonatag::kFieldSize);
+    // Screen readers name each edit by the label above it, and the list by what it holds.
+    const std::pair<int, QWidget*> labelled[] = {
+        {IDC_TITLE_LABEL, m_editTitle}, {IDC_ARTIST_LABEL, m_editArtist}, {IDC_ALBUM_LABEL, m_editAlbum}};
+    for (const auto& [label, edit] : labelled) {
+        static_cast<QLabel*>(GetDlgItem(label))->setBuddy(edit);
+        edit->setAccessibleName(GetDlgItemText(label));
+    }
+    m_listFiles->setAccessibleName(QStringLiteral("文件列表"));
     m_listFiles->SetItemToolTip([this](int row) { return sonatag::ui::TagToolTip(m_listFiles->item(row)->text()); });
 
     const QPixmap aboutFace = AboutBitmap();

@@ -92,6 +92,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // What the edits showed when empty as Play saved their texts: "无" for a file without a tag.
+    QString savedPlaceholder_;
     QString journalPath_;
     std::chrono::milliseconds progressDelay_;
 };

@@ -2,7 +2,7 @@
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME sonatag)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "Sonatag developers <sonatag@sonatag.org>")
+set(CPACK_PACKAGE_CONTACT "${SONATAG_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "GBK ID3v1 tag editor for many MP3 files at once")
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
   "Sonatag edits the title, artist and album of the ID3v1 tags of MP3 files,\n"
@@ -14,7 +14,6 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://sonatag.org/)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The shared libraries come from dpkg-shlibdeps; the rest is what the window needs at run time.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

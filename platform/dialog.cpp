@@ -8,10 +8,12 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QShortcut>
 #include <algorithm>
 
 #include "platform/dialog_builder.h"
 #include "platform/dialog_font.h"
+#include "platform/focus_ring.h"
 #include "platform/list_box.h"
 
 namespace {
@@ -49,6 +51,31 @@ CDialog::CDialog(const DialogTemplate& dialogTemplate, QWidget* parent, HostedCo
     for (const ControlTemplate& row : dialogTemplate.controls) {
         controls_.push_back({row.id, CreateControl(row, this, baseUnits_, createHosted)});
         ConnectNotifications(controls_.back());
+    }
+    PutControlsInGroups();
+    new FocusRing(this);
+}
+
+// A screen reader finds a control under the group box it stands in only when the box is its
+// parent. The dialog's focus chain, which is the template's tab order, does not change with a
+// parent in the same window. The controls move in their stacking order, bottom first, so that
+// they keep it; a frame stacked under the box stays there, as the box paints over it.
+void CDialog::PutControlsInGroups() {
+    std::vector<QGroupBox*> groups;
+    for (const Control& control : controls_) {
+        if (auto* group = qobject_cast<QGroupBox*>(control.widget)) groups.push_back(group);
+    }
+    const QObjectList stacked = children();
+    for (qsizetype at = 0; at < stacked.size(); ++at) {
+        auto* widget = qobject_cast<QWidget*>(stacked[at]);
+        if (widget == nullptr || qobject_cast<QGroupBox*>(widget) != nullptr) continue;
+        const auto group = std::find_if(groups.begin(), groups.end(), [&](QGroupBox* g) {
+            return stacked.indexOf(g) < at && g->geometry().contains(widget->geometry());
+        });
+        if (group == groups.end()) continue;
+        const QPoint inGroup = widget->pos() - (*group)->pos();
+        widget->setParent(*group);
+        widget->move(inGroup);
     }
 }
 
@@ -141,6 +168,14 @@ int CDialog::TrackPopupMenu(const MenuTemplate& menu, QPoint point) {
     return id;
 }
 
+void CDialog::AddMenuShortcuts(const MenuTemplate& menu) {
+    for (const MenuItemTemplate& item : menu.items) {
+        if (item.shortcut == nullptr) continue;
+        auto* shortcut = new QShortcut(QKeySequence(QString::fromLatin1(item.shortcut)), this);
+        connect(shortcut, &QShortcut::activated, this, [this, id = item.id] { OnCmdMsg(id, BN_CLICKED); });
+    }
+}
+
 void CDialog::EnableMenuItem(int id, bool enable) {
     if (enable)
         disabledMenuItems_.remove(id);
@@ -201,8 +236,11 @@ void CDialog::FocusFirstTabStop() {
 }
 
 QWidget* CDialog::ControlAt(QPoint pos) const {
+    const auto isControl = [this](const QWidget* w) {
+        return std::any_of(controls_.begin(), controls_.end(), [w](const Control& c) { return c.widget == w; });
+    };
     QWidget* widget = childAt(pos);
-    while (widget != nullptr && widget->parentWidget() != this) widget = widget->parentWidget();
+    while (widget != nullptr && !isControl(widget)) widget = widget->parentWidget();
     return widget != nullptr ? widget : const_cast<CDialog*>(this);
 }
 

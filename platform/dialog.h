@@ -55,6 +55,10 @@ public:
     // command of this dialog. Returns the id chosen or 0.
     virtual int TrackPopupMenu(const MenuTemplate& menu, QPoint point);
 
+    // The shortcuts of menu's items run their commands wherever the focus is in the dialog,
+    // unless the control with the focus takes the key for itself (an edit takes Ctrl+Z).
+    void AddMenuShortcuts(const MenuTemplate& menu);
+
     // Menu commands that TrackPopupMenu shows greyed out; all are enabled at first.
     void EnableMenuItem(int id, bool enable);
     bool IsMenuItemEnabled(int id) const { return !disabledMenuItems_.contains(id); }
@@ -93,6 +97,7 @@ private:
         QWidget* widget;
     };
 
+    void PutControlsInGroups();
     void ConnectNotifications(const Control& control);
     void OnUnmappedClick(int id);
     void RunGuarded(const std::function<void()>& handler);

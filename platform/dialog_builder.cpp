@@ -93,9 +93,12 @@ QWidget* CreateControl(const ControlTemplate& row, QWidget* parent, const Dialog
 std::unique_ptr<QMenu> CreatePopupMenu(const MenuTemplate& menu, QWidget* parent) {
     auto popup = std::make_unique<QMenu>(QString::fromUtf8(menu.title), parent);
     for (const MenuItemTemplate& item : menu.items) {
-        QAction* action = popup->addAction(QString::fromUtf8(item.text));
+        QAction* action = item.id == 0 ? popup->addSeparator() : popup->addAction(QString::fromUtf8(item.text));
         action->setObjectName(QString::fromLatin1(item.idName));
         action->setData(item.id);
+        if (item.shortcut == nullptr) continue;
+        action->setShortcut(QKeySequence(QString::fromLatin1(item.shortcut)));
+        action->setShortcutVisibleInContextMenu(true);
     }
     return popup;
 }

@@ -16,6 +16,6 @@ using HostedControlFactory = QWidget* (*)(QWidget* parent);
 QWidget* CreateControl(const ControlTemplate& row, QWidget* parent, const DialogBaseUnits& units,
                        HostedControlFactory createHosted);
 
-// A popup menu with one action per item; each action's objectName is the item's id name
-// and its data the item's id.
+// A popup menu with one action per item; each action's objectName is the item's id name,
+// its data the item's id, and its shortcut, shown beside its text, the item's.
 std::unique_ptr<QMenu> CreatePopupMenu(const MenuTemplate& menu, QWidget* parent);

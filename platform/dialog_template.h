@@ -43,10 +43,12 @@ struct DialogTemplate {
     std::span<const ControlTemplate> controls;
 };
 
+// An item of id 0 is a separator line.
 struct MenuItemTemplate {
     const char* idName;
     int id;
     const char* text;
+    const char* shortcut = nullptr;  // as QKeySequence reads it ("Ctrl+Z"), shown beside the text
 };
 
 // A popup menu; the title stands in the resource but is never shown.

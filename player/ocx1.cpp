@@ -100,7 +100,10 @@ MediaEngine* COcx1::Engine() {
     events.positionChanged = [this](qint64 position) { UpdatePosition(position); };
     events.durationChanged = [this](qint64 duration) { UpdateDuration(duration); };
     events.failed = [this](MediaEngine::Failure failure, const QString& detail) {
+        // The backend may still call itself playing; the file cannot play, so it is stopped.
+        engine_->Stop();
         ShowError(ReasonFor(failure), detail);
+        UpdateButtons();
     };
     QString problem;
     engine_ = LoadMediaEngine(this, std::move(events), problem);

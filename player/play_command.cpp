@@ -1,5 +1,7 @@
 // The Play command: the caret item of the file list goes to the player.
 
+#include <QLineEdit>
+
 #include "app/sonatag_dlg.h"
 #include "platform/list_box.h"
 #include "player/ocx1.h"
@@ -24,6 +26,7 @@ void CSonatagDlg::OnPlay() {
     m_strSavedTitle = m_strTitle;
     m_strSavedArtist = m_strArtist;
     m_strSavedAlbum = m_strAlbum;
+    savedPlaceholder_ = m_editArtist->placeholderText();
 }
 
 void CSonatagDlg::OnListPlayCurrent() {

@@ -70,7 +70,7 @@ public:
 private:
     void Connect() {
         QObject::connect(
-            player_, &QMediaPlayer::mediaStatusChanged, player_, [this] { RestartIfCut(); }, Qt::QueuedConnection);
+            player_, &QMediaPlayer::mediaStatusChanged, player_, [this] { OnEnd(); }, Qt::QueuedConnection);
         QObject::connect(player_, &QMediaPlayer::durationChanged, player_, [this](qint64 duration) {
             RestartWhenTimed();
             events_.durationChanged(duration);
@@ -86,13 +86,20 @@ private:
                          });
     }
 
+    // A file played to its end goes back to its start, ready to play again, as players do.
+    //
     // Qt 6.4's GStreamer backend seeks with the stream's duration as the end point; a seek that
     // reaches the decoder before the duration is known (the one made while a file loads, for
     // one) cuts the stream to length zero, and it ends at once at position 0. Such a file is
-    // started once more as soon as its duration is known; playing from the end seeks again.
-    void RestartIfCut() {
-        const bool endedAtStart = player_->mediaStatus() == QMediaPlayer::EndOfMedia && player_->position() == 0;
-        if (!endedAtStart || restartedCutStream_) return;
+    // started once more as soon as its duration is known.
+    void OnEnd() {
+        if (player_->mediaStatus() != QMediaPlayer::EndOfMedia) return;
+        if (player_->position() > 0) {
+            restartedCutStream_ = true;  // its duration is known: its stream is whole
+            player_->setPosition(0);
+            return;
+        }
+        if (restartedCutStream_) return;
         restartedCutStream_ = true;
         restartWhenTimed_ = true;
         RestartWhenTimed();

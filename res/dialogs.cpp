@@ -40,7 +40,7 @@ constexpr ControlTemplate kAboutControls[] = {
     {"IDC_STATIC",        IDC_STATIC,        Static,       "Sonatag 开发组",     kNoStyle,                  59,  26,  49,  8},
     {"IDOK",              IDOK,              PushButton,   "确定",               kDefaultButton,            61,  105, 32,  13},
     {"IDC_STATIC",        IDC_STATIC,        Static,
-     "本程序只改写所选 MP3 文件末尾的 ID3v1 标签，不改动音频数据。修改前请备份重要文件。",
+     "本程序改写所选 MP3 文件末尾的 ID3v1 标签，只在您要求时改写开头的 ID3v2 标签，从不改动音频数据。修改前请备份重要文件。",
                                                                                   kNoStyle,                  18,  52,  118, 43},
     {"IDC_STATIC",        IDC_STATIC,        GroupBox,     "警告",               kNoStyle,                  14,  40,  126, 61},
     {"IDC_STATIC",        IDC_STATIC,        Static,       "V1.0",               kNoStyle,                  118, 23,  19,  9},
@@ -50,9 +50,10 @@ constexpr MenuItemTemplate kListMenuItems[] = {
     {"ID_LIST_REMOVE_CURRENT", ID_LIST_REMOVE_CURRENT, "移除当前文件"},
     {"ID_LIST_SELECT_ALL",     ID_LIST_SELECT_ALL,     "选中全部文件"},
     {"ID_LIST_PLAY_CURRENT",   ID_LIST_PLAY_CURRENT,   "播放当前音乐"},
-    {"ID_LIST_UNDO",           ID_LIST_UNDO,           "撤销上次修改"},
-    {"ID_LIST_MIRROR_ID3V2",   ID_LIST_MIRROR_ID3V2,   "同时写入 ID3v2 标签"},
-    {"ID_LIST_REPAIR_ID3V2",   ID_LIST_REPAIR_ID3V2,   "修复 ID3v2 乱码"},
+    {"SEPARATOR",              0,                      ""},
+    {"ID_LIST_UNDO",           ID_LIST_UNDO,           "撤销上次修改",        "Ctrl+Z"},
+    {"ID_LIST_MIRROR_ID3V2",   ID_LIST_MIRROR_ID3V2,   "同时写入 ID3v2 标签", "Ctrl+M"},
+    {"ID_LIST_REPAIR_ID3V2",   ID_LIST_REPAIR_ID3V2,   "修复 ID3v2 乱码",     "Ctrl+R"},
 };
 
 // clang-format on

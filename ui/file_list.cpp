@@ -59,7 +59,10 @@ void AppendNewPaths(CSonatagDlg& dlg, const QStringList& paths, sonatag::ui::Wor
 // Empties and disables the panel's edits and disables its check box, whose check stays.
 void ResetPanel(CSonatagDlg& dlg) {
     dlg.m_checkUseFileName->setEnabled(false);
-    for (QLineEdit* edit : {dlg.m_editTitle, dlg.m_editArtist, dlg.m_editAlbum}) edit->clear();
+    for (QLineEdit* edit : {dlg.m_editTitle, dlg.m_editArtist, dlg.m_editAlbum}) {
+        edit->clear();
+        edit->setPlaceholderText(QString());
+    }
     for (QLineEdit* edit : {dlg.m_editTitle, dlg.m_editArtist, dlg.m_editAlbum}) edit->setEnabled(false);
 }
 
@@ -86,8 +89,8 @@ void CSonatagDlg::OnAdd() {
     const QStringList chosen = ChooseFiles();
     if (!chosen.isEmpty()) {
         UpdateData(false);
-        sonatag::ui::WorkProgress progress(this, QStringLiteral("添加文件"), static_cast<int>(chosen.size()),
-                                           progressDelay_);
+        sonatag::ui::WorkProgress progress(this, QStringLiteral("添加文件"), QStringLiteral("正在添加文件……"),
+                                           static_cast<int>(chosen.size()), progressDelay_);
         AppendNewPaths(*this, chosen, progress);
     }
     ShowFileCount();

@@ -12,6 +12,7 @@
 #include "ui/list_selection.h"
 #include "ui/tag_text.h"
 #include "ui/undo_journal.h"
+#include "ui/work_progress.h"
 
 namespace sonatag::ui {
 namespace {
@@ -80,11 +81,15 @@ void CSonatagDlg::OnListRepairId3v2() {
     const std::vector<int> rows = sonatag::ui::SelectedRows(*m_listFiles);
     if (rows.empty()) return;
     std::vector<PlannedRepair> planned;
-    for (const int row : rows) {
-        const QString path = m_listFiles->item(row)->text();
+    sonatag::ui::WorkProgress looking(this, kRepairCaption, QStringLiteral("正在查找 ID3v2 标签中的 GBK 乱码……"),
+                                      static_cast<int>(rows.size()), progressDelay_);
+    for (std::size_t at = 0; at < rows.size(); ++at) {
+        const QString path = m_listFiles->item(rows[at])->text();
         sonatag::RepairOutcome look = sonatag::RepairId3v2(sonatag::ui::FileSystemPath(path), true);
         if (!look.repairs.empty()) planned.push_back({path, std::move(look.repairs)});
+        if (!looking.Step(static_cast<int>(at) + 1)) return;
     }
+    looking.Close();
     if (planned.empty()) {
         MessageBox(QStringLiteral("所选文件的 ID3v2 标签中没有 GBK 乱码。"), kRepairCaption,
                    MB_OK | MB_ICONINFORMATION | MB_TOPMOST);
@@ -93,10 +98,19 @@ void CSonatagDlg::OnListRepairId3v2() {
     if (MessageBox(RepairPreview(planned), kRepairCaption, MB_YESNO | MB_ICONEXCLAMATION | MB_TOPMOST) != IDYES) return;
 
     // Undo of the last Modify undoes the repair instead.
+    sonatag::ui::WorkProgress progress(this, kRepairCaption, QStringLiteral("正在修复 ID3v2 标签……"),
+                                       static_cast<int>(planned.size()), progressDelay_);
     sonatag::JournalWriter journal = sonatag::ui::NewJournal(journalPath());
-    for (const PlannedRepair& file : planned)
+    int repaired = 0;
+    bool cancelled = false;
+    for (const PlannedRepair& file : planned) {
         sonatag::RepairId3v2(sonatag::ui::FileSystemPath(file.path), false, &journal);
+        cancelled = !progress.Step(++repaired);
+        if (cancelled) break;
+    }
     journal.Sync();
-    MessageBox(QStringLiteral("已修复 %1 个文件的 ID3v2 标签。").arg(planned.size()), kRepairCaption,
-               MB_OK | MB_ICONINFORMATION | MB_TOPMOST);
+    progress.Close();
+    const QString done = QStringLiteral("已修复 %1 个文件的 ID3v2 标签。").arg(repaired);
+    MessageBox(cancelled ? QStringLiteral("修复已取消，") + done : done, kRepairCaption,
+               MB_OK | (cancelled ? MB_ICONEXCLAMATION : MB_ICONINFORMATION) | MB_TOPMOST);
 }

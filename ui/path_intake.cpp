@@ -28,7 +28,6 @@
 
 namespace {
 
-constexpr qint64 kProgressDelayMs = 500;
 constexpr qint64 kProgressStepMs = 50;
 const QString kAddFolderKey = QStringLiteral("AddFolder");
 
@@ -38,10 +37,12 @@ QSettings UserSettings() {
 }
 
 // Gathers the MP3 files of the paths given, keeping the window alive during a long walk:
-// after half a second a progress box shows how many files were found and offers to cancel.
+// after showAfter a progress box shows how many files were found and offers to cancel.
 class PathGathering : public sonatag::WalkVisitor {
 public:
-    explicit PathGathering(QWidget* window) : window_(window) { clock_.start(); }
+    PathGathering(QWidget* window, std::chrono::milliseconds showAfter) : window_(window), showAfter_(showAfter) {
+        clock_.start();
+    }
 
     void Take(const QString& path) {
         const std::string bytes = QFile::encodeName(path).toStdString();
@@ -60,29 +61,32 @@ public:
     }
 
     bool canceled() const { return progress_ && progress_->wasCanceled(); }
+    void CloseProgress() { progress_.reset(); }
     const QStringList& files() const { return files_; }
     int unreadableFolders() const { return unreadableFolders_; }
 
 private:
     void ShowProgress() {
         nextLook_ = clock_.elapsed() + kProgressStepMs;
-        if (clock_.elapsed() < kProgressDelayMs) return;
-        if (!progress_) {
+        if (clock_.elapsed() < showAfter_.count()) return;
+        const bool showing = progress_ != nullptr;
+        if (!showing) {
             progress_ = std::make_unique<QProgressDialog>(window_);
             progress_->setWindowTitle(QStringLiteral("添加文件"));
             progress_->setCancelButtonText(QStringLiteral("取消"));
             progress_->setRange(0, 0);
             progress_->setWindowModality(Qt::WindowModal);
             progress_->setMinimumDuration(0);
-            progress_->show();
         }
         progress_->setLabelText(QStringLiteral("正在查找 MP3 文件，已找到 %1 个……").arg(files_.size()));
+        if (!showing) progress_->show();
         QCoreApplication::processEvents();
     }
 
     QWidget* window_;
+    std::chrono::milliseconds showAfter_;
     QElapsedTimer clock_;
-    qint64 nextLook_ = kProgressStepMs;
+    qint64 nextLook_ = 0;
     std::unique_ptr<QProgressDialog> progress_;
     QStringList files_;
     int unreadableFolders_ = 0;
@@ -119,18 +123,23 @@ void RememberAddDialogFolder(const QString& folder) {
 }  // namespace sonatag::ui
 
 void CSonatagDlg::AddPaths(const QStringList& paths) {
-    PathGathering gathering(this);
+    PathGathering gathering(this, progressDelay_);
     for (const QString& path : paths) {
         gathering.Take(path);
         if (gathering.canceled()) return;
     }
-    QSet<QString> listed;
+    gathering.CloseProgress();
+    QSet<QString> listed, toldOf;
     listed.reserve(m_listFiles->count() + gathering.files().size());
     for (int row = 0; row < m_listFiles->count(); ++row) listed.insert(m_listFiles->item(row)->text());
     QStringList added, listedAlready;
     for (const QString& path : gathering.files()) {
         if (listed.contains(path)) {
-            listedAlready.append(path);
+            // A path named twice, or inside a folder named too, is told of once.
+            if (!toldOf.contains(path)) {
+                toldOf.insert(path);
+                listedAlready.append(path);
+            }
         } else {
             listed.insert(path);
             added.append(path);

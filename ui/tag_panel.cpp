@@ -37,26 +37,28 @@ std::array<QWidget*, 4> PanelControls(CSonatagDlg& dlg) {
     return {dlg.m_checkUseFileName, dlg.m_editTitle, dlg.m_editArtist, dlg.m_editAlbum};
 }
 
-void SetPanelTexts(CSonatagDlg& dlg, const QString& title, const QString& artist, const QString& album) {
+// The texts in the edits, and what an edit left empty shows in their place.
+void SetPanelTexts(CSonatagDlg& dlg, const QString& title, const QString& artist, const QString& album,
+                   const QString& placeholder) {
     dlg.m_editTitle->setText(title);
     dlg.m_editArtist->setText(artist);
     dlg.m_editAlbum->setText(album);
+    for (QLineEdit* edit : {dlg.m_editTitle, dlg.m_editArtist, dlg.m_editAlbum}) edit->setPlaceholderText(placeholder);
 }
 
-// The file's tag in the edits: its texts, "无" for a file without a block; a file too short
-// to hold one leaves the edits as they are.
+// The file's tag in the edits: its texts, or for a file without a block empty edits that show
+// "无", so that a Modify writes only what was typed; a file too short to hold a block leaves the
+// edits as they are.
 void ShowTagOf(CSonatagDlg& dlg, const QString& path) {
     const sonatag::TagReadResult tag = sonatag::ReadTagFields(FileSystemPath(path));
     switch (tag.outcome) {
         case sonatag::ReadOutcome::Found:
             SetPanelTexts(dlg, FromTagText(tag.fields.title), FromTagText(tag.fields.artist),
-                          FromTagText(tag.fields.album));
+                          FromTagText(tag.fields.album), QString());
             break;
-        case sonatag::ReadOutcome::NoTag: {
-            const QString none = QStringLiteral("无");
-            SetPanelTexts(dlg, none, none, none);
+        case sonatag::ReadOutcome::NoTag:
+            SetPanelTexts(dlg, QString(), QString(), QString(), QStringLiteral("无"));
             break;
-        }
         case sonatag::ReadOutcome::TooShort:
             break;
     }
@@ -129,7 +131,7 @@ void CSonatagDlg::OnSelchangeFileList() {
         GetDlgItem(IDOK)->setEnabled(true);
     } else {
         // The player holds the file open: show the texts saved when it was given to the player.
-        SetPanelTexts(*this, m_strSavedTitle, m_strSavedArtist, m_strSavedAlbum);
+        SetPanelTexts(*this, m_strSavedTitle, m_strSavedArtist, m_strSavedAlbum, savedPlaceholder_);
         GetDlgItem(IDOK)->setEnabled(false);
     }
     UpdateData(true);
@@ -145,16 +147,25 @@ void CSonatagDlg::OnUseFileName() {
 
 void CSonatagDlg::OnModify() {
     if (!m_listFiles->selectionModel()->hasSelection()) return;
+    // The edits are disabled while they show no file's texts, as after the list was filled
+    // or emptied and nothing was selected by hand since: there is nothing to write.
+    if (!m_editArtist->isEnabled()) {
+        MessageBox(
+            QStringLiteral("“文件信息”中的标题、艺术家和专辑尚不可编辑，没有可写入的内容。请先在文件列表中选择文件。"),
+            QStringLiteral("修改信息"), MB_OK | MB_ICONINFORMATION | MB_TOPMOST);
+        return;
+    }
     const QString question = QStringLiteral("此操作将覆盖所选文件的ID3信息，继续吗？");
     if (MessageBox(question, QStringLiteral("修改信息"), MB_YESNO | MB_ICONEXCLAMATION | MB_TOPMOST) != IDYES) return;
 
     QStringList paths;
     for (const int row : std::views::reverse(SelectedRows(*m_listFiles))) paths.append(m_listFiles->item(row)->text());
+    sonatag::ui::WorkProgress progress(this, QStringLiteral("修改信息"),
+                                       QStringLiteral("正在写入所选文件的 ID3 信息……"), static_cast<int>(paths.size()),
+                                       progressDelay_);
     const std::vector<sonatag::BatchFile> files = FilesToModify(*this, paths);
 
     sonatag::JournalWriter journal = sonatag::ui::NewJournal(journalPath_);
-    sonatag::ui::WorkProgress progress(this, QStringLiteral("修改信息"), static_cast<int>(files.size()),
-                                       progressDelay_);
     int written = 0;
     QStringList tooShort;
     std::optional<sonatag::FileError> failure;
@@ -176,6 +187,7 @@ void CSonatagDlg::OnModify() {
     });
     // The edit ends on the file Modify stopped at, as if typed.
     if (m_bUseFileName != 0 && reached + 1 < files.size()) ShowTitleOf(*this, paths[static_cast<qsizetype>(reached)]);
+    progress.Close();
     if (failure) throw *failure;
     ShowModifyDone(*this, written, tooShort, cancelled);
 }

@@ -77,10 +77,12 @@ QString TagToolTip(const QString& path) {
     }
     const QString none = QStringLiteral("无");
     const bool found = tags.id3v1.outcome == ReadOutcome::Found;
-    const QString id3v1 = QStringLiteral("标题：%1\n艺术家：%2\n专辑：%3")
-                              .arg(found ? FromTagText(tags.id3v1.fields.title) : none,
-                                   found ? FromTagText(tags.id3v1.fields.artist) : none,
-                                   found ? FromTagText(tags.id3v1.fields.album) : none);
+    const QString id3v1 = tags.id3v1.outcome == ReadOutcome::TooShort
+                              ? QStringLiteral("文件不足 %1 字节，放不下 ID3 信息。").arg(sizeof(Id3v1Tag))
+                              : QStringLiteral("标题：%1\n艺术家：%2\n专辑：%3")
+                                    .arg(found ? FromTagText(tags.id3v1.fields.title) : none,
+                                         found ? FromTagText(tags.id3v1.fields.artist) : none,
+                                         found ? FromTagText(tags.id3v1.fields.album) : none);
     if (!tags.id3v2) return id3v1;
     const Id3v2Fields& v2 = *tags.id3v2;
     return QStringLiteral("ID3v1 标签：\n%1\n\nID3v2.%2 标签（播放器显示这一个）：\n标题：%3\n艺术家：%4\n专辑：%5")

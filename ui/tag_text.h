@@ -28,8 +28,8 @@ QString TrimWhiteSpace(const QString& text);
 // (such as U+202E) become visible \uXXXX escapes, so that a file name shows what it is.
 QString Visible(const QString& text);
 
-// The file's title, artist and album on three lines, "无" in each where it has no tag, or why
-// it cannot be read.
+// The file's title, artist and album on three lines, "无" in each where it has no tag, or that
+// it is too short to hold one, or why it cannot be read.
 QString TagToolTip(const QString& path);
 
 }  // namespace sonatag::ui

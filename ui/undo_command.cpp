@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QStandardPaths>
 #include <algorithm>
 #include <set>
@@ -76,7 +77,8 @@ void CSonatagDlg::OnUndo() {
     const QString question = QStringLiteral("此操作将恢复上次修改的 %1 个文件的ID3信息，继续吗？").arg(files.size());
     if (MessageBox(question, QStringLiteral("撤销修改"), kQuestion) != IDYES) return;
 
-    sonatag::ui::WorkProgress progress(this, QStringLiteral("撤销修改"), count, progressDelay_);
+    sonatag::ui::WorkProgress progress(this, QStringLiteral("撤销修改"), QStringLiteral("正在恢复上次修改的文件……"),
+                                       count, progressDelay_);
     int done = 0;
     std::set<std::string> restored;
     QStringList leftAlone;
@@ -99,8 +101,11 @@ void CSonatagDlg::OnUndo() {
     // What a cancelled undo did not reach can still be undone; the files it restored are
     // passed over next time, as they are as before.
     if (!cancelled) QFile::remove(journalPath_);
+    progress.Close();
 
     const unsigned int icon = leftAlone.isEmpty() && !cancelled ? MB_ICONINFORMATION : MB_ICONEXCLAMATION;
     MessageBox(UndoneMessage(static_cast<int>(restored.size()), leftAlone, cancelled), QStringLiteral("撤销修改"),
                MB_OK | icon | MB_TOPMOST);
+    // The panel may show texts just undone, which the next Modify would write again.
+    if (m_editArtist->isEnabled()) OnSelchangeFileList();
 }

@@ -12,8 +12,11 @@ constexpr qint64 kUpdateEveryMs = 30;
 
 }  // namespace
 
-WorkProgress::WorkProgress(QWidget* parent, QString caption, int total, std::chrono::milliseconds showAfter)
-    : parent_(parent), caption_(std::move(caption)), total_(total), showAfter_(showAfter) {
+WorkProgress::WorkProgress(QWidget* parent, QString caption, QString label, int total,
+                           std::chrono::milliseconds showAfter)
+    : parent_(parent), caption_(std::move(caption)), label_(std::move(label)), total_(total), showAfter_(showAfter) {
+    parent_->window()->repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     clock_.start();
 }
 
@@ -33,12 +36,17 @@ bool WorkProgress::Step(int done) {
     return !dialog_->wasCanceled();
 }
 
+void WorkProgress::Close() {
+    dialog_.reset();
+}
+
 void WorkProgress::Show() {
     dialog_ = std::make_unique<QProgressDialog>(parent_);
     auto* bar = new QProgressBar(dialog_.get());
     bar->setFormat(QStringLiteral("%v / %m"));
     dialog_->setBar(bar);
     dialog_->setWindowTitle(caption_);
+    dialog_->setLabelText(label_);
     dialog_->setCancelButtonText(QStringLiteral("取消"));
     dialog_->setWindowModality(Qt::WindowModal);
     dialog_->setAutoReset(false);

@@ -4,6 +4,8 @@
 #include <QDeadlineTimer>
 #include <QLabel>
 #include <QMediaPlayer>
+#include <QSlider>
+#include <QToolButton>
 #include <functional>
 
 #include "tests/support/test_files.h"
@@ -44,6 +46,14 @@ TEST(Ocx1Test, SetsUpTheBackendWithTheFirstPlayableFileAndShowsWhatCannotBePlaye
         EXPECT_TRUE(WaitFor([&] { return progressed; }));
         EXPECT_TRUE(status().isEmpty());
     }
+    // Played to its end, it is ready to play again from the start; a file that cannot be
+    // played shows as stopped.
+    const auto stopped = [&] { return !ocx.findChild<QToolButton*>("stopButton")->isEnabled(); };
+    EXPECT_TRUE(WaitFor([&] { return stopped() && ocx.findChild<QSlider*>("positionSlider")->value() == 0; }));
+    WriteBytes(dir.file("bad.mp3"), "not audio");
+    ocx.put_URL(QString::fromStdString(dir.file("bad.mp3")));
+    EXPECT_TRUE(WaitFor([&] { return !status().isEmpty(); }));
+    EXPECT_TRUE(stopped());
     ocx.put_URL(QString());
     EXPECT_TRUE(player()->source().isEmpty());
 }

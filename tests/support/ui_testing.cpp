@@ -1,6 +1,7 @@
 #include "tests/support/ui_testing.h"
 
 #include <QAbstractButton>
+#include <QProgressDialog>
 #include <ostream>
 
 #include "tag/cp936.h"
@@ -15,13 +16,15 @@ namespace sonatag::test {
 int TestDlg::MessageBox(const QString& text, const QString& caption, unsigned int type) {
     boxes.append(QStringLiteral("%1 0x%2 %3").arg(caption, QString::number(type, 16), text));
     listCountAtBox.push_back(m_listFiles->count());
+    for (const QProgressDialog* progress : findChildren<QProgressDialog*>()) boxesOverProgress += progress->isVisible();
     return (type & MB_YESNO) ? answer : IDOK;
 }
 
 UiTest::UiTest() {
     dlg.SetJournalPath(QString::fromStdString(dir.file("state/journal")));
     dlg.show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    dlg.activateWindow();  // for the keyboard's shortcuts and focus
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&dlg));
 }
 
 QString UiTest::Mp3(const std::string& name, const QStringList& tag) {

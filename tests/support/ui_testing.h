@@ -32,8 +32,9 @@ public:
 
     QStringList boxes;  // each as its caption, its type in hex and its text: "错误 0x40010 文件..."
     std::vector<int> listCountAtBox;
-    int answer = IDYES;  // to every yes-or-no question
-    QStringList chosen;  // what the file dialog returns, empty for a cancel
+    int boxesOverProgress = 0;  // boxes shown while a progress dialog was still on screen
+    int answer = IDYES;         // to every yes-or-no question
+    QStringList chosen;         // what the file dialog returns, empty for a cancel
     std::vector<QPoint> menuPoints;
 };
 

@@ -1,5 +1,11 @@
-// Add, Remove, Clear and the list's context menu.
+// Add, Remove, Clear, the list's context menu, and how screen readers and the keyboard find
+// the window's controls.
 
+#include <QAccessible>
+#include <QMenu>
+
+#include "platform/dialog_builder.h"
+#include "res/dialogs.h"
 #include "tests/support/ui_testing.h"
 
 namespace sonatag::test {
@@ -44,7 +50,7 @@ TEST_F(FileListTest, RemoveAndClearAskFirstThenEmptyTheSelectionOrTheListAndRese
     EXPECT_EQ(dlg.boxes, QStringList({kRemoveQuestion, kClearQuestion, kRemoveQuestion, kClearQuestion}));
 }
 
-TEST_F(FileListTest, ARightClickOnTheListAsksForTheMenuAndKeepsTheSelection) {
+TEST_F(FileListTest, ARightClickOnTheListAsksForTheMenuWhoseAddedEntriesStandBelowALineAndKeepsTheSelection) {
     Add({"/d/1.mp3", "/d/2.mp3", "/d/3.mp3", "/d/4.mp3", "/d/5.mp3"});
     ClickItem(0);
     ClickItem(1, Qt::ShiftModifier);
@@ -54,6 +60,34 @@ TEST_F(FileListTest, ARightClickOnTheListAsksForTheMenuAndKeepsTheSelection) {
     EXPECT_EQ(dlg.menuPoints, std::vector<QPoint>({dlg.mapToGlobal(item)}));
     EXPECT_TRUE(dlg.m_listFiles->item(1)->isSelected() && !dlg.m_listFiles->item(4)->isSelected());
     EXPECT_EQ(dlg.m_listFiles->currentRow(), 1);
+    // The entries added to the menu stand below a line, with their shortcuts beside them.
+    QStringList entries;
+    const std::unique_ptr<QMenu> menu = CreatePopupMenu(kListMenu, &dlg);
+    for (const QAction* action : menu->actions())
+        entries.append(action->isSeparator() ? "—" : action->text() + ' ' + action->shortcut().toString());
+    EXPECT_EQ(entries.join(','),
+              "移除当前文件 ,选中全部文件 ,播放当前音乐 ,—,撤销上次修改 Ctrl+Z,"
+              "同时写入 ID3v2 标签 Ctrl+M,修复 ID3v2 乱码 Ctrl+R");
+}
+
+TEST_F(FileListTest, ScreenReadersFindControlsByNameInTheirGroupsAndTabKeepsItsOrderWithAClearFrame) {
+    QStringList found;
+    for (const int id : {IDC_TITLE, IDC_ARTIST, IDC_ALBUM, IDC_FILE_LIST}) {
+        const QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(dlg.GetDlgItem(id));
+        found.append(accessible->text(QAccessible::Name) + " in " + accessible->parent()->text(QAccessible::Name));
+    }
+    // Then the focus chain, which Tab follows: the template's order.
+    for (QWidget* at = dlg.GetDlgItem(IDOK); found.size() < 17; at = at->nextInFocusChain()) {
+        if (at->focusPolicy() & Qt::TabFocus && at->objectName().startsWith("ID")) found.append(at->objectName());
+    }
+    EXPECT_EQ(found.join(", "),
+              "标题 in 文件信息, 艺术家 in 文件信息, 专辑 in 文件信息, 文件列表 in 文件列表(共 0 个), IDOK, IDCANCEL, "
+              "IDC_ADD, IDC_TITLE, IDC_ARTIST, IDC_FILE_LIST, IDC_CLEAR, IDC_REMOVE, IDC_USE_FILE_NAME, IDC_ALBUM, "
+              "IDC_SELECT_ALL, IDC_ABOUT, IDC_PLAY");
+    dlg.GetDlgItem(IDC_SELECT_ALL)->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);  // on to the image button
+    const QWidget* ring = dlg.findChild<QWidget*>(QStringLiteral("focusRing"));
+    EXPECT_TRUE(ring && ring->isVisible() && ring->geometry().contains(dlg.GetDlgItem(IDC_ABOUT)->geometry(), true));
 }
 
 }  // namespace sonatag::test

@@ -1,5 +1,6 @@
 // The ID3v2 entries of the list's menu: the mirror option with Modify and Undo, the repair of
-// mislabelled GBK frames with its preview, and the tooltip of a file with both tags.
+// mislabelled GBK frames with its preview, and the tooltip of a file with both tags; the
+// entries are reached by their shortcuts.
 
 #include <QLineEdit>
 
@@ -44,17 +45,16 @@ TEST_F(Id3v2WindowTest, TheMirrorIsOffUntilTickedAndThenModifyWritesBothTagsAndU
     EXPECT_EQ(Id3v2Of(file).title.text, "ÇçÌì");
 
     const std::string before = Bytes(file);
-    dlg.OnCmdMsg(ID_LIST_MIRROR_ID3V2, BN_CLICKED);
+    QTest::keyClick(dlg.m_editArtist, Qt::Key_M, Qt::ControlModifier);  // the shortcut works in an edit too
     EXPECT_TRUE(MirrorChecked(dlg));
 
     dlg.m_editArtist->setText(QStringLiteral("周杰伦"));
     Click("IDOK");
-    EXPECT_EQ(TagOf(file), QStringList({"七里香", "周杰伦", "无"}));
+    EXPECT_EQ(TagOf(file), QStringList({"七里香", "周杰伦", ""}));
     const Id3v2Fields written = Id3v2Of(file);
-    EXPECT_EQ(written.title.text + written.artist.text + written.album.text, "七里香周杰伦无");
+    EXPECT_EQ(written.title.text + written.artist.text + written.album.text, "七里香周杰伦");
 
-    dlg.boxes.clear();
-    dlg.OnCmdMsg(ID_LIST_UNDO, BN_CLICKED);
+    QTest::keyClick(dlg.m_listFiles, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(Bytes(file), before);
 
     // A title taken from a name is written in full, as the command-line tool writes it.
@@ -72,6 +72,7 @@ TEST_F(Id3v2WindowTest, RepairPreviewsTenFilesAtMostAndWritesOnlyAfterAYes) {
     files.append(Mp3WithId3v2("latin.mp3", Id3v2TagBytes(3, Id3v2Frame("TIT2", Latin1Payload("No\xEBl")))));
     Add(files);
     Click("IDC_SELECT_ALL");
+    dlg.SetProgressDelay(std::chrono::milliseconds(0));
     const std::string before = Bytes(files[0]);
 
     QString preview =
@@ -79,7 +80,7 @@ TEST_F(Id3v2WindowTest, RepairPreviewsTenFilesAtMostAndWritesOnlyAfterAYes) {
     for (int i = 0; i < 10; ++i) preview += '\n' + files[i] + QStringLiteral("\n    标题：ÇçÌì → 晴天");
     preview += QStringLiteral("\n……另有 1 个文件。\n继续吗？");
     dlg.answer = IDNO;
-    dlg.OnCmdMsg(ID_LIST_REPAIR_ID3V2, BN_CLICKED);
+    QTest::keyClick(dlg.m_listFiles, Qt::Key_R, Qt::ControlModifier);
     EXPECT_EQ(dlg.boxes, QStringList({preview}));
     EXPECT_EQ(Bytes(files[0]), before);
 
@@ -93,6 +94,7 @@ TEST_F(Id3v2WindowTest, RepairPreviewsTenFilesAtMostAndWritesOnlyAfterAYes) {
     dlg.boxes.clear();
     dlg.OnCmdMsg(ID_LIST_REPAIR_ID3V2, BN_CLICKED);
     EXPECT_EQ(dlg.boxes, QStringList({"修复 ID3v2 乱码 0x40040 所选文件的 ID3v2 标签中没有 GBK 乱码。"}));
+    EXPECT_EQ(dlg.boxesOverProgress, 0);
 }
 
 TEST_F(Id3v2WindowTest, TheTooltipShowsBothTagsAndNamesTheOnePlayersShow) {

@@ -19,8 +19,8 @@ TEST_F(PathIntakeTest, ADropWalksFoldersAndAppendsWhatIsNotInTheListYet) {
     Add({path("单曲.mp3")});
     // Dropped on the window as a file manager does.
     QMimeData data;
-    data.setUrls(
-        {QUrl::fromLocalFile(path("专辑")), QUrl::fromLocalFile(path("x.txt")), QUrl::fromLocalFile(path("单曲.mp3"))});
+    data.setUrls({QUrl::fromLocalFile(path("专辑")), QUrl::fromLocalFile(path("x.txt")),
+                  QUrl::fromLocalFile(path("单曲.mp3")), QUrl::fromLocalFile(path("单曲.mp3"))});
     QDragEnterEvent enter(dlg.rect().center(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&dlg, &enter);
     ASSERT_TRUE(enter.isAccepted());

@@ -8,6 +8,7 @@
 #include "player/ocx1.h"
 #include "tag/tag_file.h"
 #include "tests/support/ui_testing.h"
+#include "ui/tag_text.h"
 
 namespace sonatag::test {
 
@@ -35,19 +36,21 @@ protected:
     QString tagged, untagged, tooShort;
 };
 
-TEST_F(TagPanelTest, ShowsTheTagOfTheCaretFileOrKeepsThePreviousTextsForAFileTooShort) {
+TEST_F(TagPanelTest, ShowsTheTagOfTheCaretFileOrKeepsThePreviousTextsForAFileTooShortWhoseTooltipSaysSo) {
     Add({untagged, tagged, tooShort});
     ClickItem(1);
     EXPECT_EQ(EditTexts(), QStringList({"星晴", "周杰伦", "Jay"}));
     QTest::keyClick(dlg.m_listFiles, Qt::Key_Down);
     EXPECT_EQ(EditTexts(), QStringList({"星晴", "周杰伦", "Jay"}));
     ClickItem(0);
-    EXPECT_EQ(EditTexts(), QStringList({"无", "无", "无"}));
+    EXPECT_EQ(EditTexts(), QStringList({"", "", ""}));  // "无" shows in their place, as their placeholder
+    EXPECT_EQ(dlg.m_editAlbum->placeholderText(), QStringLiteral("无"));
     EXPECT_TRUE(dlg.boxes.empty());
+    EXPECT_EQ(ui::TagToolTip(tooShort), QStringLiteral("文件不足 128 字节，放不下 ID3 信息。"));
 
     // The box switches the title between the file's name and the title before.
     Click("IDC_USE_FILE_NAME");
-    EXPECT_EQ(EditTexts(), QStringList({"无题", "无", "无"}));  // the name without ".mp3"
+    EXPECT_EQ(EditTexts(), QStringList({"无题", "", ""}));  // the name without ".mp3"
     EXPECT_FALSE(dlg.m_editTitle->isEnabled());
 }
 
@@ -79,6 +82,7 @@ TEST_F(TagPanelTest, NamesTheFilesTooShortForATagInsteadOfClaimingSuccess) {
     }
     Add(shortFiles);
     Add({tagged});
+    ClickItem(12);
     Click("IDC_SELECT_ALL");
     dlg.m_editTitle->setText(QStringLiteral(" \v标题\t"));
     Modify();
@@ -111,16 +115,20 @@ TEST_F(TagPanelTest, WritesBottomUpAndStopsAtTheFirstFileThatCannotBeWritten) {
     EXPECT_EQ(dlg.m_editTitle->text(), QStringLiteral("middle"));
 }
 
-TEST_F(TagPanelTest, EnterRunsModifyWhichWritesNothingWithoutASelectionOrAfterANo) {
+TEST_F(TagPanelTest, EnterRunsModifyWhichWritesNothingWithoutASelectionFromAPanelShowingNoFileOrAfterANo) {
     const std::string before = Bytes(tagged);
     Add({tagged});
     Click("IDOK");
     EXPECT_TRUE(dlg.boxes.empty());
+    Click("IDC_SELECT_ALL");  // selected by the program: the disabled panel shows no file
+    Click("IDOK");
     dlg.answer = IDNO;
     ClickItem(0);
     dlg.m_editArtist->setFocus();
     QTest::keyClick(dlg.m_editArtist, Qt::Key_Return);  // runs Modify, the default button, and never closes the window
-    EXPECT_EQ(dlg.boxes, QStringList({kModifyQuestion}));
+    EXPECT_EQ(dlg.boxes, QStringList({"修改信息 0x40040 “文件信息”中的标题、艺术家和专辑尚不可编辑，没有可写入的内容。"
+                                      "请先在文件列表中选择文件。",
+                                      kModifyQuestion}));
     EXPECT_EQ(Bytes(tagged), before);
     EXPECT_TRUE(dlg.isVisible());
 }

@@ -10,11 +10,26 @@ using namespace std::chrono_literals;
 
 const QString kUndoQuestion = QStringLiteral("撤销修改 0x40034 此操作将恢复上次修改的 3 个文件的ID3信息，继续吗？");
 
+// Each progress dialog as it shows: its label is kept, and it is cancelled at once when told to.
+struct ProgressWatch : QObject {
+    QString label;
+    bool cancel = false;
+    bool eventFilter(QObject* object, QEvent* event) override {
+        auto* progress = qobject_cast<QProgressDialog*>(object);
+        if (progress == nullptr || event->type() != QEvent::Show) return false;
+        label = progress->labelText();
+        if (cancel) QMetaObject::invokeMethod(progress, "cancel", Qt::QueuedConnection);
+        return false;
+    }
+};
+
 class UndoTest : public UiTest {
 protected:
     UndoTest() : files({Mp3("a.mp3", {"甲", "乙", "丙"}), Mp3("b.mp3"), Mp3("c.mp3", {"<b>x</b>", "", ""})}) {
         Add(files);
         before = Contents();
+        qApp->installEventFilter(&progress);
+        dlg.SetProgressDelay(0ms);
     }
 
     std::vector<std::string> Contents() const {
@@ -23,6 +38,7 @@ protected:
         return contents;
     }
     void ModifyAll() {
+        ClickItem(0);
         Click("IDC_SELECT_ALL");
         dlg.m_editArtist->setText(QStringLiteral("新"));
         Click("IDOK");
@@ -35,19 +51,27 @@ protected:
 
     QStringList files;
     std::vector<std::string> before;
+    ProgressWatch progress;
 };
 
+// Each command's progress says what it does and is gone before the command's closing box.
 TEST_F(UndoTest, UndoRestoresTheLastModifyAfterAYesAndThenHasNothingLeft) {
     ModifyAll();
+    EXPECT_EQ(progress.label, "正在写入所选文件的 ID3 信息……");
     dlg.answer = IDNO;
     Undo();
     EXPECT_NE(Contents(), before);
     dlg.answer = IDYES;
     Undo();
+    EXPECT_EQ(progress.label, "正在恢复上次修改的文件……");
     EXPECT_EQ(dlg.boxes, QStringList({kUndoQuestion, QStringLiteral("撤销修改 0x40040 已恢复 3 个文件的ID3信息。")}));
     EXPECT_EQ(Contents(), before);
+    EXPECT_EQ(EditTexts(), QStringList({"甲", "乙", "丙"}));  // read again, so that Modify cannot write "新" back
     Undo();
     EXPECT_TRUE(dlg.boxes.isEmpty());
+    dlg.AddPaths({QString::fromStdString(dir.path())});
+    EXPECT_EQ(progress.label, "正在查找 MP3 文件，已找到 0 个……");
+    EXPECT_EQ(dlg.boxesOverProgress, 0);
 }
 
 TEST_F(UndoTest, UndoLeavesAndNamesFilesThatChangedOrCannotBeOpened) {
@@ -70,22 +94,13 @@ TEST_F(UndoTest, ModifyWritesNothingWhenItCannotKeepItsJournal) {
 }
 
 TEST_F(UndoTest, CancelStopsAfterTheCurrentFileAndUndoGoesTopDown) {
-    struct CancelOnShow : QObject {  // cancels each progress dialog as soon as it shows
-        bool eventFilter(QObject* object, QEvent* event) override {
-            if (event->type() == QEvent::Show && qobject_cast<QProgressDialog*>(object) != nullptr)
-                QMetaObject::invokeMethod(object, "cancel", Qt::QueuedConnection);
-            return false;
-        }
-    } cancel;
-    qApp->installEventFilter(&cancel);
-    dlg.SetProgressDelay(0ms);
+    progress.cancel = true;
     ModifyAll();  // bottom up: c.mp3 only
     EXPECT_EQ(Contents(), (std::vector{before[0], before[1], Bytes(files[2])}));
     dlg.SetProgressDelay(1h);
     Click("IDOK");
     dlg.SetProgressDelay(0ms);
     Undo();  // top down: a.mp3 only
-    qApp->removeEventFilter(&cancel);
     EXPECT_EQ(Bytes(files[0]), before[0]);
     EXPECT_NE(Bytes(files[2]), before[2]);
 }
