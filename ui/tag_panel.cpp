@@ -102,10 +102,20 @@ void ShowTitleOf(CSonatagDlg& dlg, const QString& path) {
 
 // The closing box of a Modify that wrote every file it reached; files too short to hold a block
 // were passed over, and saying only "success" would hide it.
-void ShowModifyDone(CSonatagDlg& dlg, int written, const QStringList& tooShort, bool cancelled) {
+// A line under the closing box's text where players will go on showing an ID3v2 tag's other
+// texts for some of the files written.
+QString PlayersShowOtherLine(int files) {
+    if (files == 0) return {};
+    return QStringLiteral(
+               "\n\n其中 %1 个文件另有 ID3v2 标签，播放器会显示其中不同的标题、艺术家或专辑；"
+               "在文件列表的右键菜单中勾选“同时写入 ID3v2 标签”后再修改，两种标签便会一致。")
+        .arg(files);
+}
+
+void ShowModifyDone(CSonatagDlg& dlg, int written, const QStringList& tooShort, bool cancelled, int playersShowOther) {
     if (tooShort.isEmpty() && !cancelled) {
-        dlg.MessageBox(QStringLiteral("文件信息修改成功！"), QStringLiteral("恭喜"),
-                       MB_OK | MB_ICONINFORMATION | MB_TOPMOST);
+        dlg.MessageBox(QStringLiteral("文件信息修改成功！") + PlayersShowOtherLine(playersShowOther),
+                       QStringLiteral("恭喜"), MB_OK | MB_ICONINFORMATION | MB_TOPMOST);
         return;
     }
     QString text = cancelled ? QStringLiteral("修改已取消，已修改 %1 个文件的信息。").arg(written)
@@ -116,7 +126,8 @@ void ShowModifyDone(CSonatagDlg& dlg, int written, const QStringList& tooShort, 
                     .arg(sizeof(sonatag::Id3v1Tag));
         text += NameList(tooShort, QStringLiteral("……另有 %1 个文件同样未作修改。"));
     }
-    dlg.MessageBox(text, QStringLiteral("修改信息"), MB_OK | MB_ICONEXCLAMATION | MB_TOPMOST);
+    dlg.MessageBox(text + PlayersShowOtherLine(playersShowOther), QStringLiteral("修改信息"),
+                   MB_OK | MB_ICONEXCLAMATION | MB_TOPMOST);
 }
 
 }  // namespace
@@ -167,6 +178,7 @@ void CSonatagDlg::OnModify() {
 
     sonatag::JournalWriter journal = sonatag::ui::NewJournal(journalPath_);
     int written = 0;
+    int playersShowOther = 0;
     QStringList tooShort;
     std::optional<sonatag::FileError> failure;
     bool cancelled = false;
@@ -182,6 +194,7 @@ void CSonatagDlg::OnModify() {
             ++written;
         else
             tooShort.prepend(paths[static_cast<qsizetype>(result.index)]);  // named in the list's order
+        playersShowOther += result.playersShowOther ? 1 : 0;
         cancelled = !progress.Step(static_cast<int>(result.index) + 1);
         return !cancelled;
     });
@@ -189,5 +202,5 @@ void CSonatagDlg::OnModify() {
     if (m_bUseFileName != 0 && reached + 1 < files.size()) ShowTitleOf(*this, paths[static_cast<qsizetype>(reached)]);
     progress.Close();
     if (failure) throw *failure;
-    ShowModifyDone(*this, written, tooShort, cancelled);
+    ShowModifyDone(*this, written, tooShort, cancelled, playersShowOther);
 }

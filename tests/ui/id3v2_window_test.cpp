@@ -43,6 +43,11 @@ TEST_F(Id3v2WindowTest, TheMirrorIsOffUntilTickedAndThenModifyWritesBothTagsAndU
     Click("IDOK");
     EXPECT_FALSE(MirrorChecked(dlg));
     EXPECT_EQ(Id3v2Of(file).title.text, "ÇçÌì");
+    // The closing box says that players will go on showing the ID3v2 tag, and how to change it.
+    EXPECT_TRUE(dlg.boxes.back().endsWith(
+        QStringLiteral("其中 1 个文件另有 ID3v2 标签，播放器会显示其中不同的标题、艺术家或专辑；"
+                       "在文件列表的右键菜单中勾选“同时写入 ID3v2 标签”后再修改，两种标签便会一致。")))
+        << dlg.boxes.back().toStdString();
 
     const std::string before = Bytes(file);
     QTest::keyClick(dlg.m_editArtist, Qt::Key_M, Qt::ControlModifier);  // the shortcut works in an edit too
