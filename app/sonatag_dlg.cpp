@@ -16,7 +16,7 @@
 #include "ui/cp936_limit_validator.h"
 #include "ui/file_error_text.h"
 #include "ui/tag_text.h"
-#include "ui/undo_journal.h"
+#include "ui/window_journal.h"
 #include "ui/work_progress.h"
 
 namespace {
@@ -24,8 +24,14 @@ namespace {
 // The three labels over the edits stand out in a larger font than the dialog's.
 constexpr int kLabelFontPixels = 14;
 
+QWidget* CreatePlayer(QWidget* parent) {
+    return new COcx1(parent);
+}
+
+}  // namespace
+
 // One row per command or notification; the first row that matches runs.
-constexpr MessageMapEntry<CSonatagDlg> kMessageMap[] = {
+const MessageMapEntry<CSonatagDlg> CSonatagDlg::kMessageMap[] = {
     OnClicked(IDOK, &CSonatagDlg::OnModify),
     OnClicked(IDC_ADD, &CSonatagDlg::OnAdd),
     OnClicked(IDC_CLEAR, &CSonatagDlg::OnClear),
@@ -45,16 +51,8 @@ constexpr MessageMapEntry<CSonatagDlg> kMessageMap[] = {
     OnClicked(ID_LIST_REPAIR_ID3V2, &CSonatagDlg::OnListRepairId3v2),
 };
 
-QWidget* CreatePlayer(QWidget* parent) {
-    return new COcx1(parent);
-}
-
-}  // namespace
-
 CSonatagDlg::CSonatagDlg(QWidget* pParent)
-    : CDialog(kMainDialog, pParent, &CreatePlayer),
-      journalPath_(sonatag::ui::DefaultJournalPath()),
-      progressDelay_(sonatag::ui::WorkProgress::kShowAfter) {
+    : CDialog(kMainDialog, pParent, &CreatePlayer), journalPath_(sonatag::ui::DefaultJournalPath()) {
     SetErrorTextHook(&sonatag::ui::FileErrorText);
     SetMessageMap<CSonatagDlg>(this, kMessageMap);
     m_hIcon = MainFrameIcon();
@@ -75,7 +73,6 @@ void CSonatagDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_USE_FILE_NAME, m_checkUseFileName);
     DDX_Control(pDX, IDC_ABOUT, m_btnAbout);
     DDX_Control(pDX, IDC_PLAYER, m_player);
-    DDX_Control(pDX, IDCANCEL, m_btnExit);
 }
 
 bool CSonatagDlg::OnInitDialog() {
@@ -107,6 +104,10 @@ bool CSonatagDlg::OnInitDialog() {
     m_btnAbout->setToolTip(QStringLiteral("关于"));
     m_btnAbout->setAccessibleName(QStringLiteral("关于"));
     return true;
+}
+
+std::chrono::milliseconds CSonatagDlg::ProgressDelay() const {
+    return sonatag::ui::WorkProgress::kShowAfter;
 }
 
 void CSonatagDlg::OnAbout() {

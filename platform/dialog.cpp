@@ -153,14 +153,19 @@ int CDialog::MessageBox(const QString& text, const QString& caption, unsigned in
     }
 }
 
-int CDialog::TrackPopupMenu(const MenuTemplate& menu, QPoint point) {
-    const std::unique_ptr<QMenu> popup = CreatePopupMenu(menu, this);
+std::unique_ptr<QMenu> CDialog::PopupMenu(const MenuTemplate& menu) {
+    std::unique_ptr<QMenu> popup = CreatePopupMenu(menu, this);
     for (QAction* action : popup->actions()) {
         const int id = action->data().toInt();
-        action->setEnabled(IsMenuItemEnabled(id));
+        action->setEnabled(!disabledMenuItems_.contains(id));
         action->setCheckable(checkedMenuItems_.contains(id));
         action->setChecked(checkedMenuItems_.value(id));
     }
+    return popup;
+}
+
+int CDialog::TrackPopupMenu(const MenuTemplate& menu, QPoint point) {
+    const std::unique_ptr<QMenu> popup = PopupMenu(menu);
     const QAction* chosen = popup->exec(point);
     if (chosen == nullptr) return 0;
     const int id = chosen->data().toInt();

@@ -6,6 +6,7 @@
 #include <QString>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "platform/message_map.h"
 
 class QContextMenuEvent;
+class QMenu;
 
 // A dialog built from a DialogTemplate. It finds its controls by id, exchanges data between
 // controls and members (DoDataExchange, UpdateData), runs the handlers of its message map
@@ -61,16 +63,13 @@ public:
 
     // Menu commands that TrackPopupMenu shows greyed out; all are enabled at first.
     void EnableMenuItem(int id, bool enable);
-    bool IsMenuItemEnabled(int id) const { return !disabledMenuItems_.contains(id); }
     // Makes a menu command a check item that TrackPopupMenu shows ticked or not.
     void CheckMenuItem(int id, bool checked) { checkedMenuItems_[id] = checked; }
-    bool IsMenuItemChecked(int id) const { return checkedMenuItems_.value(id); }
 
     // Runs the handler that the message map enters for code from id, in the guard.
     // Returns false when the map has none.
     bool OnCmdMsg(int id, int code);
 
-    const DialogBaseUnits& baseUnits() const { return baseUnits_; }
     void setVisible(bool visible) override;
 
 protected:
@@ -81,6 +80,9 @@ protected:
 
     template <class Dialog>
     void SetMessageMap(Dialog* self, std::span<const MessageMapEntry<Dialog>> map);
+
+    // The popup of menu as TrackPopupMenu shows it: its items greyed out and ticked as set.
+    std::unique_ptr<QMenu> PopupMenu(const MenuTemplate& menu);
 
     void contextMenuEvent(QContextMenuEvent* event) override;
 

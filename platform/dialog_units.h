@@ -10,17 +10,14 @@
 class DialogBaseUnits {
 public:
     explicit DialogBaseUnits(const QFont& font);
-    DialogBaseUnits(int averageWidth, int height) : averageWidth_(averageWidth), height_(height) {}
 
-    int averageWidth() const { return averageWidth_; }
-    int height() const { return height_; }
-
-    int toPixelsX(int units) const;
-    int toPixelsY(int units) const;
     QRect toPixels(int x, int y, int width, int height) const;
     QSize toPixels(int width, int height) const;
 
 private:
+    int toPixelsX(int units) const;
+    int toPixelsY(int units) const;
+
     int averageWidth_;
     int height_;
 };

@@ -26,12 +26,15 @@ bool WorkProgress::Step(int done) {
     const qint64 now = clock_.elapsed();
     if (!dialog_) {
         if (now < showAfter_.count()) return true;
-        Show();
+        Show(done);
     } else if (now - lastUpdate_ < kUpdateEveryMs && done < total_) {
         return !dialog_->wasCanceled();
     }
     lastUpdate_ = now;
-    dialog_->setValue(done);
+    if (total_ == 0)
+        dialog_->setLabelText(label_.arg(done));
+    else
+        dialog_->setValue(done);
     QCoreApplication::processEvents();
     return !dialog_->wasCanceled();
 }
@@ -40,13 +43,13 @@ void WorkProgress::Close() {
     dialog_.reset();
 }
 
-void WorkProgress::Show() {
+void WorkProgress::Show(int done) {
     dialog_ = std::make_unique<QProgressDialog>(parent_);
     auto* bar = new QProgressBar(dialog_.get());
     bar->setFormat(QStringLiteral("%v / %m"));
-    dialog_->setBar(bar);
+    dialog_->setBar(bar);  // before the range, which a new bar would not take
     dialog_->setWindowTitle(caption_);
-    dialog_->setLabelText(label_);
+    dialog_->setLabelText(total_ == 0 ? label_.arg(done) : label_);
     dialog_->setCancelButtonText(QStringLiteral("取消"));
     dialog_->setWindowModality(Qt::WindowModal);
     dialog_->setAutoReset(false);

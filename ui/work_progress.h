@@ -14,7 +14,8 @@ namespace sonatag::ui {
 // box that closed just before, since the work keeps events waiting until its first file is done.
 // Nothing shows until the work has run for showAfter; then a window-modal progress dialog shows
 // what is being done, the count done and the total with a cancel button, and the window keeps
-// painting between files.
+// painting between files. Where the total is not known (0), the bar only shows that work goes
+// on, and the label takes the count done for its %1.
 class WorkProgress {
 public:
     static constexpr std::chrono::milliseconds kShowAfter{500};
@@ -31,7 +32,7 @@ public:
     void Close();
 
 private:
-    void Show();
+    void Show(int done);
 
     QWidget* parent_;
     QString caption_;

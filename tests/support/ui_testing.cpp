@@ -1,6 +1,7 @@
 #include "tests/support/ui_testing.h"
 
 #include <QAbstractButton>
+#include <QMenu>
 #include <QProgressDialog>
 #include <ostream>
 
@@ -14,14 +15,31 @@ void PrintTo(const QString& text, std::ostream* out) {
 namespace sonatag::test {
 
 int TestDlg::MessageBox(const QString& text, const QString& caption, unsigned int type) {
-    boxes.append(QStringLiteral("%1 0x%2 %3").arg(caption, QString::number(type, 16), text));
+    const unsigned int icon = type & 0xF0;
+    const char* kind = (type & MB_YESNO) != 0       ? "question"
+                       : icon == MB_ICONERROR       ? "error"
+                       : icon == MB_ICONINFORMATION ? "information"
+                                                    : "warning";
+    boxes.append(QStringLiteral("%1 %2 %3").arg(caption, QString::fromLatin1(kind), text));
     listCountAtBox.push_back(m_listFiles->count());
     for (const QProgressDialog* progress : findChildren<QProgressDialog*>()) boxesOverProgress += progress->isVisible();
     return (type & MB_YESNO) ? answer : IDOK;
 }
 
+int TestDlg::TrackPopupMenu(const MenuTemplate& menu, QPoint point) {
+    menuPoints.push_back(point);
+    menuShown.clear();
+    const std::unique_ptr<QMenu> popup = PopupMenu(menu);
+    for (const QAction* action : popup->actions()) {
+        if (action->isSeparator()) continue;
+        menuShown.append(action->text() + (action->isChecked() ? QStringLiteral(" (ticked)") : QString()) +
+                         (action->isEnabled() ? QString() : QStringLiteral(" (greyed)")));
+    }
+    return 0;
+}
+
 UiTest::UiTest() {
-    dlg.SetJournalPath(QString::fromStdString(dir.file("state/journal")));
+    dlg.journalPath_ = QString::fromStdString(dir.file("state/journal"));
     dlg.show();
     dlg.activateWindow();  // for the keyboard's shortcuts and focus
     EXPECT_TRUE(QTest::qWaitForWindowActive(&dlg));

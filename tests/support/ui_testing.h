@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QStringList>
 #include <QtTest/QTest>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -20,22 +21,37 @@ namespace sonatag::test {
 
 // The main window with the user's side of its dialogs played by the test: message boxes are
 // recorded and answered, the file dialog returns what the test chose, popup menus are
-// recorded and never shown.
+// recorded as they would show and never shown. The window's controls and handlers are the
+// test's to reach.
 class TestDlg : public CSonatagDlg {
 public:
     int MessageBox(const QString& text, const QString& caption, unsigned int type) override;
     QStringList ChooseFiles() override { return chosen; }
-    int TrackPopupMenu(const MenuTemplate&, QPoint point) override {
-        menuPoints.push_back(point);
-        return 0;
-    }
+    int TrackPopupMenu(const MenuTemplate& menu, QPoint point) override;
+    std::chrono::milliseconds ProgressDelay() const override { return progressDelay; }
 
-    QStringList boxes;  // each as its caption, its type in hex and its text: "错误 0x40010 文件..."
+    using CSonatagDlg::journalPath_;
+    using CSonatagDlg::m_editAlbum;
+    using CSonatagDlg::m_editArtist;
+    using CSonatagDlg::m_editTitle;
+    using CSonatagDlg::m_listFiles;
+    using CSonatagDlg::m_player;
+    using CSonatagDlg::m_strSavedAlbum;
+    using CSonatagDlg::m_strSavedArtist;
+    using CSonatagDlg::m_strSavedTitle;
+    using CSonatagDlg::OnContextMenu;
+
+    // Each as its caption, its kind (question, error, warning or information) and its text:
+    // "错误 error 文件 ...".
+    QStringList boxes;
     std::vector<int> listCountAtBox;
     int boxesOverProgress = 0;  // boxes shown while a progress dialog was still on screen
     int answer = IDYES;         // to every yes-or-no question
     QStringList chosen;         // what the file dialog returns, empty for a cancel
     std::vector<QPoint> menuPoints;
+    // The entries of the last menu as they would show: "text", "text (ticked)", "text (greyed)".
+    QStringList menuShown;
+    std::chrono::milliseconds progressDelay = std::chrono::milliseconds(500);
 };
 
 class UiTest : public ::testing::Test {

@@ -10,8 +10,8 @@
 
 namespace sonatag::test {
 
-const QString kRemoveQuestion = QStringLiteral("移除文件 0x40034 此操作将移除所有选中的文件，继续吗？");
-const QString kClearQuestion = QStringLiteral("清空列表 0x40034 此操作将清空列表中的所有文件，继续吗？");
+const QString kRemoveQuestion = QStringLiteral("移除文件 question 此操作将移除所有选中的文件，继续吗？");
+const QString kClearQuestion = QStringLiteral("清空列表 question 此操作将清空列表中的所有文件，继续吗？");
 
 using FileListTest = UiTest;
 
@@ -21,8 +21,8 @@ TEST_F(FileListTest, AddAppendsInTheOrderChosenWithOneBoxForEachPathInTheListAlr
 
     EXPECT_EQ(Items(), QStringList({"/d/a.mp3", "/d/b.mp3", "/d/A.mp3", "/d/c.mp3 "}));
     EXPECT_EQ(Caption(IDC_LIST_GROUP), QStringLiteral("文件列表(共 4 个)"));
-    EXPECT_EQ(dlg.boxes, QStringList({"错误 0x40010 文件 \"/d/a.mp3\" 已存在于列表中！",
-                                      "错误 0x40010 文件 \"/d/b.mp3\" 已存在于列表中！"}));
+    EXPECT_EQ(dlg.boxes, QStringList({"错误 error 文件 \"/d/a.mp3\" 已存在于列表中！",
+                                      "错误 error 文件 \"/d/b.mp3\" 已存在于列表中！"}));
     // Each box comes when the files chosen before it are in the list.
     EXPECT_EQ(dlg.listCountAtBox, std::vector<int>({2, 3}));
 }

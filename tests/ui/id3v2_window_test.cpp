@@ -8,8 +8,8 @@
 #include "tag/id3v2_file.h"
 #include "tests/support/id3v2_bytes.h"
 #include "tests/support/ui_testing.h"
-#include "ui/id3v2_option.h"
 #include "ui/tag_text.h"
+#include "ui/user_settings.h"
 
 namespace sonatag::test {
 namespace {
@@ -30,7 +30,7 @@ protected:
     bool MirrorChecked(TestDlg& window) {
         const QRect list(window.m_listFiles->mapToGlobal(QPoint(0, 0)), window.m_listFiles->size());
         window.OnContextMenu(nullptr, list.center());
-        return window.IsMenuItemChecked(ID_LIST_MIRROR_ID3V2);
+        return window.menuShown.contains(QStringLiteral("同时写入 ID3v2 标签 (ticked)"));
     }
     static Id3v2Fields Id3v2Of(const QString& path) { return ReadBothTags(path.toStdString()).id3v2.value(); }
 };
@@ -77,11 +77,11 @@ TEST_F(Id3v2WindowTest, RepairPreviewsTenFilesAtMostAndWritesOnlyAfterAYes) {
     files.append(Mp3WithId3v2("latin.mp3", Id3v2TagBytes(3, Id3v2Frame("TIT2", Latin1Payload("No\xEBl")))));
     Add(files);
     Click("IDC_SELECT_ALL");
-    dlg.SetProgressDelay(std::chrono::milliseconds(0));
+    dlg.progressDelay = std::chrono::milliseconds(0);
     const std::string before = Bytes(files[0]);
 
     QString preview =
-        QStringLiteral("修复 ID3v2 乱码 0x40034 以下 11 个文件的 ID3v2 标签含有 GBK 乱码，将改写为 Unicode：");
+        QStringLiteral("修复 ID3v2 乱码 question 以下 11 个文件的 ID3v2 标签含有 GBK 乱码，将改写为 Unicode：");
     for (int i = 0; i < 10; ++i) preview += '\n' + files[i] + QStringLiteral("\n    标题：ÇçÌì → 晴天");
     preview += QStringLiteral("\n……另有 1 个文件。\n继续吗？");
     dlg.answer = IDNO;
@@ -92,13 +92,13 @@ TEST_F(Id3v2WindowTest, RepairPreviewsTenFilesAtMostAndWritesOnlyAfterAYes) {
     dlg.answer = IDYES;
     dlg.boxes.clear();
     dlg.OnCmdMsg(ID_LIST_REPAIR_ID3V2, BN_CLICKED);
-    EXPECT_EQ(dlg.boxes.value(1), QStringLiteral("修复 ID3v2 乱码 0x40040 已修复 11 个文件的 ID3v2 标签。"));
+    EXPECT_EQ(dlg.boxes.value(1), QStringLiteral("修复 ID3v2 乱码 information 已修复 11 个文件的 ID3v2 标签。"));
     EXPECT_EQ(Id3v2Of(files[10]).title.text, "晴天");
     EXPECT_EQ(Id3v2Of(files[11]).title.text, "Noël");
 
     dlg.boxes.clear();
     dlg.OnCmdMsg(ID_LIST_REPAIR_ID3V2, BN_CLICKED);
-    EXPECT_EQ(dlg.boxes, QStringList({"修复 ID3v2 乱码 0x40040 所选文件的 ID3v2 标签中没有 GBK 乱码。"}));
+    EXPECT_EQ(dlg.boxes, QStringList({"修复 ID3v2 乱码 information 所选文件的 ID3v2 标签中没有 GBK 乱码。"}));
     EXPECT_EQ(dlg.boxesOverProgress, 0);
 }
 

@@ -30,7 +30,7 @@ TEST_F(PathIntakeTest, ADropWalksFoldersAndAppendsWhatIsNotInTheListYet) {
 
     EXPECT_EQ(Items(), QStringList({path("单曲.mp3"), path("专辑/2.mp3"), path("专辑/10.mp3"), path("专辑/b/1.MP3")}));
     EXPECT_EQ(Caption(IDC_LIST_GROUP), QStringLiteral("文件列表(共 4 个)"));
-    EXPECT_EQ(dlg.boxes, QStringList({QStringLiteral("添加文件 0x40030 以下 1 个文件已存在于列表中，未再添加：\n") +
+    EXPECT_EQ(dlg.boxes, QStringList({QStringLiteral("添加文件 warning 以下 1 个文件已存在于列表中，未再添加：\n") +
                                       path("单曲.mp3")}));
 }
 

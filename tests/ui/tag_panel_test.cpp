@@ -12,8 +12,8 @@
 
 namespace sonatag::test {
 
-const QString kModifyQuestion = QStringLiteral("修改信息 0x40034 此操作将覆盖所选文件的ID3信息，继续吗？");
-const QStringList kModified = {kModifyQuestion, QStringLiteral("恭喜 0x40040 文件信息修改成功！")};
+const QString kModifyQuestion = QStringLiteral("修改信息 question 此操作将覆盖所选文件的ID3信息，继续吗？");
+const QStringList kModified = {kModifyQuestion, QStringLiteral("恭喜 information 文件信息修改成功！")};
 
 class TagPanelTest : public UiTest {
 protected:
@@ -91,7 +91,7 @@ TEST_F(TagPanelTest, NamesTheFilesTooShortForATagInsteadOfClaimingSuccess) {
     EXPECT_EQ(Bytes(tooShort), std::string(100, 'x'));
     // At most ten names, in the list's order, then how many more.
     ASSERT_EQ(dlg.boxes.size(), 2);
-    EXPECT_EQ(dlg.boxes[1].split(u'\n'), QStringList({QStringLiteral("修改信息 0x40030 已修改 1 个文件的信息。"),
+    EXPECT_EQ(dlg.boxes[1].split(u'\n'), QStringList({QStringLiteral("修改信息 warning 已修改 1 个文件的信息。"),
                                                       "以下 12 个文件不足 128 字节，放不下 ID3 信息，未作修改："}) +
                                              shortFiles.first(10) + QStringList({"……另有 2 个文件同样未作修改。"}));
 }
@@ -108,7 +108,7 @@ TEST_F(TagPanelTest, WritesBottomUpAndStopsAtTheFirstFileThatCannotBeWritten) {
     ::close(holder);
 
     ASSERT_EQ(dlg.boxes.size(), 2);
-    EXPECT_TRUE(dlg.boxes[1].startsWith(QStringLiteral("错误 0x40010 ")) && dlg.boxes[1].contains(middle));
+    EXPECT_TRUE(dlg.boxes[1].startsWith(QStringLiteral("错误 error ")) && dlg.boxes[1].contains(middle));
     EXPECT_EQ(TagOf(bottom).at(0), QStringLiteral("bottom"));
     EXPECT_EQ(Bytes(middle), untouched);
     EXPECT_EQ(Bytes(top), untouched);
@@ -126,9 +126,10 @@ TEST_F(TagPanelTest, EnterRunsModifyWhichWritesNothingWithoutASelectionFromAPane
     ClickItem(0);
     dlg.m_editArtist->setFocus();
     QTest::keyClick(dlg.m_editArtist, Qt::Key_Return);  // runs Modify, the default button, and never closes the window
-    EXPECT_EQ(dlg.boxes, QStringList({"修改信息 0x40040 “文件信息”中的标题、艺术家和专辑尚不可编辑，没有可写入的内容。"
-                                      "请先在文件列表中选择文件。",
-                                      kModifyQuestion}));
+    EXPECT_EQ(dlg.boxes,
+              QStringList({"修改信息 information “文件信息”中的标题、艺术家和专辑尚不可编辑，没有可写入的内容。"
+                           "请先在文件列表中选择文件。",
+                           kModifyQuestion}));
     EXPECT_EQ(Bytes(tagged), before);
     EXPECT_TRUE(dlg.isVisible());
 }

@@ -8,7 +8,7 @@ namespace sonatag::test {
 
 using namespace std::chrono_literals;
 
-const QString kUndoQuestion = QStringLiteral("撤销修改 0x40034 此操作将恢复上次修改的 3 个文件的ID3信息，继续吗？");
+const QString kUndoQuestion = QStringLiteral("撤销修改 question 此操作将恢复上次修改的 3 个文件的ID3信息，继续吗？");
 
 // Each progress dialog as it shows: its label is kept, and it is cancelled at once when told to.
 struct ProgressWatch : QObject {
@@ -29,7 +29,7 @@ protected:
         Add(files);
         before = Contents();
         qApp->installEventFilter(&progress);
-        dlg.SetProgressDelay(0ms);
+        dlg.progressDelay = 0ms;
     }
 
     std::vector<std::string> Contents() const {
@@ -64,7 +64,8 @@ TEST_F(UndoTest, UndoRestoresTheLastModifyAfterAYesAndThenHasNothingLeft) {
     dlg.answer = IDYES;
     Undo();
     EXPECT_EQ(progress.label, "正在恢复上次修改的文件……");
-    EXPECT_EQ(dlg.boxes, QStringList({kUndoQuestion, QStringLiteral("撤销修改 0x40040 已恢复 3 个文件的ID3信息。")}));
+    EXPECT_EQ(dlg.boxes,
+              QStringList({kUndoQuestion, QStringLiteral("撤销修改 information 已恢复 3 个文件的ID3信息。")}));
     EXPECT_EQ(Contents(), before);
     EXPECT_EQ(EditTexts(), QStringList({"甲", "乙", "丙"}));  // read again, so that Modify cannot write "新" back
     Undo();
@@ -81,7 +82,7 @@ TEST_F(UndoTest, UndoLeavesAndNamesFilesThatChangedOrCannotBeOpened) {
     std::filesystem::remove(files[2].toStdString());
     Undo();
     EXPECT_EQ(dlg.boxes.value(1),
-              "撤销修改 0x40030 已恢复 1 个文件的ID3信息。\n以下 2 个文件在修改后已有变动或无法打开，未作恢复：\n" +
+              "撤销修改 warning 已恢复 1 个文件的ID3信息。\n以下 2 个文件在修改后已有变动或无法打开，未作恢复：\n" +
                   files[1] + '\n' + files[2]);
     EXPECT_EQ(Bytes(files[0]), before[0]);
     EXPECT_EQ(Bytes(files[1]), changed);
@@ -97,9 +98,9 @@ TEST_F(UndoTest, CancelStopsAfterTheCurrentFileAndUndoGoesTopDown) {
     progress.cancel = true;
     ModifyAll();  // bottom up: c.mp3 only
     EXPECT_EQ(Contents(), (std::vector{before[0], before[1], Bytes(files[2])}));
-    dlg.SetProgressDelay(1h);
+    dlg.progressDelay = 1h;
     Click("IDOK");
-    dlg.SetProgressDelay(0ms);
+    dlg.progressDelay = 0ms;
     Undo();  // top down: a.mp3 only
     EXPECT_EQ(Bytes(files[0]), before[0]);
     EXPECT_NE(Bytes(files[2]), before[2]);

@@ -1,48 +1,31 @@
-// Files and folders dropped on the window or named on the command line, and the folder the
-// file dialog of Add opens in.
+// Files and folders dropped on the window or named on the command line.
 
-#include "ui/path_intake.h"
-
-#include <QCoreApplication>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QMimeData>
-#include <QProgressDialog>
 #include <QSet>
-#include <QSettings>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
-#include <memory>
 
 #include "app/sonatag_dlg.h"
 #include "platform/list_box.h"
 #include "res/resource.h"
 #include "tag/folder_walk.h"
 #include "ui/name_list.h"
+#include "ui/work_progress.h"
 
 namespace {
 
-constexpr qint64 kProgressStepMs = 50;
-const QString kAddFolderKey = QStringLiteral("AddFolder");
-
-QSettings UserSettings() {
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("sonatag"),
-                     QStringLiteral("sonatag"));
-}
-
-// Gathers the MP3 files of the paths given, keeping the window alive during a long walk:
-// after showAfter a progress box shows how many files were found and offers to cancel.
+// Gathers the MP3 files of the paths given, keeping the window alive during a long walk: a
+// progress box tells how many files were found and offers to cancel.
 class PathGathering : public sonatag::WalkVisitor {
 public:
-    PathGathering(QWidget* window, std::chrono::milliseconds showAfter) : window_(window), showAfter_(showAfter) {
-        clock_.start();
-    }
+    PathGathering(QWidget* window, std::chrono::milliseconds showAfter)
+        : progress_(window, QStringLiteral("添加文件"), QStringLiteral("正在查找 MP3 文件，已找到 %1 个……"), 0,
+                    showAfter) {}
 
     void Take(const QString& path) {
         const std::string bytes = QFile::encodeName(path).toStdString();
@@ -55,39 +38,16 @@ public:
 
     void OnFile(const std::string& path) override { files_.append(QFile::decodeName(path.c_str())); }
     void OnUnreadableFolder(const std::string&, int) override { ++unreadableFolders_; }
-    bool KeepGoing() override {
-        if (clock_.elapsed() >= nextLook_) ShowProgress();
-        return !canceled();
-    }
+    bool KeepGoing() override { return going_ = going_ && progress_.Step(static_cast<int>(files_.size())); }
 
-    bool canceled() const { return progress_ && progress_->wasCanceled(); }
-    void CloseProgress() { progress_.reset(); }
+    bool canceled() const { return !going_; }
+    void CloseProgress() { progress_.Close(); }
     const QStringList& files() const { return files_; }
     int unreadableFolders() const { return unreadableFolders_; }
 
 private:
-    void ShowProgress() {
-        nextLook_ = clock_.elapsed() + kProgressStepMs;
-        if (clock_.elapsed() < showAfter_.count()) return;
-        const bool showing = progress_ != nullptr;
-        if (!showing) {
-            progress_ = std::make_unique<QProgressDialog>(window_);
-            progress_->setWindowTitle(QStringLiteral("添加文件"));
-            progress_->setCancelButtonText(QStringLiteral("取消"));
-            progress_->setRange(0, 0);
-            progress_->setWindowModality(Qt::WindowModal);
-            progress_->setMinimumDuration(0);
-        }
-        progress_->setLabelText(QStringLiteral("正在查找 MP3 文件，已找到 %1 个……").arg(files_.size()));
-        if (!showing) progress_->show();
-        QCoreApplication::processEvents();
-    }
-
-    QWidget* window_;
-    std::chrono::milliseconds showAfter_;
-    QElapsedTimer clock_;
-    qint64 nextLook_ = 0;
-    std::unique_ptr<QProgressDialog> progress_;
+    sonatag::ui::WorkProgress progress_;
+    bool going_ = true;
     QStringList files_;
     int unreadableFolders_ = 0;
 };
@@ -106,24 +66,8 @@ QString SummaryText(const QStringList& listedAlready, int unreadableFolders) {
 
 }  // namespace
 
-namespace sonatag::ui {
-
-QString AddDialogFolder() {
-    const QString last = UserSettings().value(kAddFolderKey).toString();
-    if (!last.isEmpty() && QFileInfo(last).isDir()) return last;
-    const QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
-    if (!music.isEmpty() && QFileInfo(music).isDir()) return music;
-    return QDir::homePath();
-}
-
-void RememberAddDialogFolder(const QString& folder) {
-    UserSettings().setValue(kAddFolderKey, folder);
-}
-
-}  // namespace sonatag::ui
-
 void CSonatagDlg::AddPaths(const QStringList& paths) {
-    PathGathering gathering(this, progressDelay_);
+    PathGathering gathering(this, ProgressDelay());
     for (const QString& path : paths) {
         gathering.Take(path);
         if (gathering.canceled()) return;

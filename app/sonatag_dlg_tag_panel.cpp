@@ -14,11 +14,11 @@
 #include "tag/id3v2_file.h"
 #include "tag/tag_batch.h"
 #include "tag/tag_texts.h"
-#include "ui/id3v2_option.h"
 #include "ui/list_selection.h"
 #include "ui/name_list.h"
 #include "ui/tag_text.h"
-#include "ui/undo_journal.h"
+#include "ui/user_settings.h"
+#include "ui/window_journal.h"
 #include "ui/work_progress.h"
 
 using sonatag::ui::CaretPath;
@@ -32,76 +32,6 @@ using sonatag::ui::Visible;
 
 namespace {
 
-// The check box and the three edits, in the order they are enabled.
-std::array<QWidget*, 4> PanelControls(CSonatagDlg& dlg) {
-    return {dlg.m_checkUseFileName, dlg.m_editTitle, dlg.m_editArtist, dlg.m_editAlbum};
-}
-
-// The texts in the edits, and what an edit left empty shows in their place.
-void SetPanelTexts(CSonatagDlg& dlg, const QString& title, const QString& artist, const QString& album,
-                   const QString& placeholder) {
-    dlg.m_editTitle->setText(title);
-    dlg.m_editArtist->setText(artist);
-    dlg.m_editAlbum->setText(album);
-    for (QLineEdit* edit : {dlg.m_editTitle, dlg.m_editArtist, dlg.m_editAlbum}) edit->setPlaceholderText(placeholder);
-}
-
-// The file's tag in the edits: its texts, or for a file without a block empty edits that show
-// "无", so that a Modify writes only what was typed; a file too short to hold a block leaves the
-// edits as they are.
-void ShowTagOf(CSonatagDlg& dlg, const QString& path) {
-    const sonatag::TagReadResult tag = sonatag::ReadTagFields(FileSystemPath(path));
-    switch (tag.outcome) {
-        case sonatag::ReadOutcome::Found:
-            SetPanelTexts(dlg, FromTagText(tag.fields.title), FromTagText(tag.fields.artist),
-                          FromTagText(tag.fields.album), QString());
-            break;
-        case sonatag::ReadOutcome::NoTag:
-            SetPanelTexts(dlg, QString(), QString(), QString(), QStringLiteral("无"));
-            break;
-        case sonatag::ReadOutcome::TooShort:
-            break;
-    }
-}
-
-// With the check box ticked the title edit shows the file's name and takes no typing;
-// otherwise it shows title and is open for typing.
-void ApplyTitleRule(CSonatagDlg& dlg, const QString& path, const QString& title) {
-    const bool useFileName = dlg.m_bUseFileName != 0;
-    dlg.m_editTitle->setText(useFileName ? FileName(path, 1) : title);
-    dlg.m_editTitle->setEnabled(!useFileName);
-}
-
-// Each path with the panel's texts, made ready as the command-line tool makes its own; with the
-// check box ticked the title edit takes each file's name in turn, as if typed.
-std::vector<sonatag::BatchFile> FilesToModify(CSonatagDlg& dlg, const QStringList& paths) {
-    std::vector<sonatag::BatchFile> files;
-    files.reserve(static_cast<std::size_t>(paths.size()));
-    for (const QString& path : paths) {
-        const bool useFileName = dlg.m_bUseFileName != 0;
-        if (useFileName) dlg.m_editTitle->setText(FileName(path, 1));
-        dlg.UpdateData(true);
-        dlg.m_strTitle = TrimWhiteSpace(dlg.m_strTitle);
-        dlg.m_strArtist = TrimWhiteSpace(dlg.m_strArtist);
-        dlg.m_strAlbum = TrimWhiteSpace(dlg.m_strAlbum);
-        const sonatag::PreparedTexts texts =
-            sonatag::PrepareTexts({useFileName ? std::nullopt : std::optional(dlg.m_strTitle.toStdString()),
-                                   dlg.m_strArtist.toStdString(), dlg.m_strAlbum.toStdString(), useFileName});
-        // A name from the list is always UTF-8, so the mirror can always take it.
-        const sonatag::FileTexts file = sonatag::TextsForFile(texts, FileSystemPath(path));
-        files.push_back({FileSystemPath(path), file.update, file.mirror});
-    }
-    return files;
-}
-
-// The title edit and m_strTitle as Modify leaves them when it stops at path.
-void ShowTitleOf(CSonatagDlg& dlg, const QString& path) {
-    dlg.m_editTitle->setText(FileName(path, 1));
-    dlg.m_strTitle = TrimWhiteSpace(dlg.m_editTitle->text());
-}
-
-// The closing box of a Modify that wrote every file it reached; files too short to hold a block
-// were passed over, and saying only "success" would hide it.
 // A line under the closing box's text where players will go on showing an ID3v2 tag's other
 // texts for some of the files written.
 QString PlayersShowOtherLine(int files) {
@@ -112,10 +42,82 @@ QString PlayersShowOtherLine(int files) {
         .arg(files);
 }
 
-void ShowModifyDone(CSonatagDlg& dlg, int written, const QStringList& tooShort, bool cancelled, int playersShowOther) {
+}  // namespace
+
+// The check box and the three edits, in the order they are enabled.
+std::array<QWidget*, 4> CSonatagDlg::PanelControls() const {
+    return {m_checkUseFileName, m_editTitle, m_editArtist, m_editAlbum};
+}
+
+// The texts in the edits, and what an edit left empty shows in their place.
+void CSonatagDlg::SetPanelTexts(const QString& title, const QString& artist, const QString& album,
+                                const QString& placeholder) {
+    m_editTitle->setText(title);
+    m_editArtist->setText(artist);
+    m_editAlbum->setText(album);
+    for (QLineEdit* edit : {m_editTitle, m_editArtist, m_editAlbum}) edit->setPlaceholderText(placeholder);
+}
+
+// The file's tag in the edits: its texts, or for a file without a block empty edits that show
+// "无", so that a Modify writes only what was typed; a file too short to hold a block leaves the
+// edits as they are.
+void CSonatagDlg::ShowTagOf(const QString& path) {
+    const sonatag::TagReadResult tag = sonatag::ReadTagFields(FileSystemPath(path));
+    switch (tag.outcome) {
+        case sonatag::ReadOutcome::Found:
+            SetPanelTexts(FromTagText(tag.fields.title), FromTagText(tag.fields.artist), FromTagText(tag.fields.album),
+                          QString());
+            break;
+        case sonatag::ReadOutcome::NoTag:
+            SetPanelTexts(QString(), QString(), QString(), QStringLiteral("无"));
+            break;
+        case sonatag::ReadOutcome::TooShort:
+            break;
+    }
+}
+
+// With the check box ticked the title edit shows the file's name and takes no typing;
+// otherwise it shows title and is open for typing.
+void CSonatagDlg::ApplyTitleRule(const QString& path, const QString& title) {
+    const bool useFileName = m_bUseFileName != 0;
+    m_editTitle->setText(useFileName ? FileName(path, 1) : title);
+    m_editTitle->setEnabled(!useFileName);
+}
+
+// Each path with the panel's texts, made ready as the command-line tool makes its own; with the
+// check box ticked the title edit takes each file's name in turn, as if typed.
+std::vector<sonatag::BatchFile> CSonatagDlg::FilesToModify(const QStringList& paths) {
+    std::vector<sonatag::BatchFile> files;
+    files.reserve(static_cast<std::size_t>(paths.size()));
+    for (const QString& path : paths) {
+        const bool useFileName = m_bUseFileName != 0;
+        if (useFileName) m_editTitle->setText(FileName(path, 1));
+        UpdateData(true);
+        m_strTitle = TrimWhiteSpace(m_strTitle);
+        m_strArtist = TrimWhiteSpace(m_strArtist);
+        m_strAlbum = TrimWhiteSpace(m_strAlbum);
+        const sonatag::PreparedTexts texts =
+            sonatag::PrepareTexts({useFileName ? std::nullopt : std::optional(m_strTitle.toStdString()),
+                                   m_strArtist.toStdString(), m_strAlbum.toStdString(), useFileName});
+        // A name from the list is always UTF-8, so the mirror can always take it.
+        const sonatag::FileTexts file = sonatag::TextsForFile(texts, FileSystemPath(path));
+        files.push_back({FileSystemPath(path), file.update, file.mirror});
+    }
+    return files;
+}
+
+// The title edit and m_strTitle as Modify leaves them when it stops at path.
+void CSonatagDlg::ShowTitleOf(const QString& path) {
+    m_editTitle->setText(FileName(path, 1));
+    m_strTitle = TrimWhiteSpace(m_editTitle->text());
+}
+
+// The closing box of a Modify that wrote every file it reached; files too short to hold a block
+// were passed over, and saying only "success" would hide it.
+void CSonatagDlg::ShowModifyDone(int written, const QStringList& tooShort, bool cancelled, int playersShowOther) {
     if (tooShort.isEmpty() && !cancelled) {
-        dlg.MessageBox(QStringLiteral("文件信息修改成功！") + PlayersShowOtherLine(playersShowOther),
-                       QStringLiteral("恭喜"), MB_OK | MB_ICONINFORMATION | MB_TOPMOST);
+        MessageBox(QStringLiteral("文件信息修改成功！") + PlayersShowOtherLine(playersShowOther),
+                   QStringLiteral("恭喜"), MB_OK | MB_ICONINFORMATION | MB_TOPMOST);
         return;
     }
     QString text = cancelled ? QStringLiteral("修改已取消，已修改 %1 个文件的信息。").arg(written)
@@ -126,34 +128,32 @@ void ShowModifyDone(CSonatagDlg& dlg, int written, const QStringList& tooShort, 
                     .arg(sizeof(sonatag::Id3v1Tag));
         text += NameList(tooShort, QStringLiteral("……另有 %1 个文件同样未作修改。"));
     }
-    dlg.MessageBox(text + PlayersShowOtherLine(playersShowOther), QStringLiteral("修改信息"),
-                   MB_OK | MB_ICONEXCLAMATION | MB_TOPMOST);
+    MessageBox(text + PlayersShowOtherLine(playersShowOther), QStringLiteral("修改信息"),
+               MB_OK | MB_ICONEXCLAMATION | MB_TOPMOST);
 }
-
-}  // namespace
 
 void CSonatagDlg::OnSelchangeFileList() {
     const QString path = CaretPath(*m_listFiles);
     SetDlgItemText(IDC_INFO_GROUP, QStringLiteral("文件信息 - ") + Visible(FileName(path, 0)));
     if (path != m_player->get_URL()) {
-        ShowTagOf(*this, path);
+        ShowTagOf(path);
         const bool anySelected = m_listFiles->selectionModel()->hasSelection();
-        for (QWidget* control : PanelControls(*this)) control->setEnabled(anySelected);
+        for (QWidget* control : PanelControls()) control->setEnabled(anySelected);
         GetDlgItem(IDOK)->setEnabled(true);
     } else {
         // The player holds the file open: show the texts saved when it was given to the player.
-        SetPanelTexts(*this, m_strSavedTitle, m_strSavedArtist, m_strSavedAlbum, savedPlaceholder_);
+        SetPanelTexts(m_strSavedTitle, m_strSavedArtist, m_strSavedAlbum, savedPlaceholder_);
         GetDlgItem(IDOK)->setEnabled(false);
     }
     UpdateData(true);
-    ApplyTitleRule(*this, path, m_strTitle);
+    ApplyTitleRule(path, m_strTitle);
 }
 
 void CSonatagDlg::OnUseFileName() {
     const QString path = CaretPath(*m_listFiles);
     const QString titleBefore = m_strTitle;
     UpdateData(true);
-    ApplyTitleRule(*this, path, titleBefore);
+    ApplyTitleRule(path, titleBefore);
 }
 
 void CSonatagDlg::OnModify() {
@@ -173,8 +173,8 @@ void CSonatagDlg::OnModify() {
     for (const int row : std::views::reverse(SelectedRows(*m_listFiles))) paths.append(m_listFiles->item(row)->text());
     sonatag::ui::WorkProgress progress(this, QStringLiteral("修改信息"),
                                        QStringLiteral("正在写入所选文件的 ID3 信息……"), static_cast<int>(paths.size()),
-                                       progressDelay_);
-    const std::vector<sonatag::BatchFile> files = FilesToModify(*this, paths);
+                                       ProgressDelay());
+    const std::vector<sonatag::BatchFile> files = FilesToModify(paths);
 
     sonatag::JournalWriter journal = sonatag::ui::NewJournal(journalPath_);
     int written = 0;
@@ -199,8 +199,8 @@ void CSonatagDlg::OnModify() {
         return !cancelled;
     });
     // The edit ends on the file Modify stopped at, as if typed.
-    if (m_bUseFileName != 0 && reached + 1 < files.size()) ShowTitleOf(*this, paths[static_cast<qsizetype>(reached)]);
+    if (m_bUseFileName != 0 && reached + 1 < files.size()) ShowTitleOf(paths[static_cast<qsizetype>(reached)]);
     progress.Close();
     if (failure) throw *failure;
-    ShowModifyDone(*this, written, tooShort, cancelled, playersShowOther);
+    ShowModifyDone(written, tooShort, cancelled, playersShowOther);
 }

@@ -1,10 +1,7 @@
-// Undo of the last Modify from its journal, and the list's tooltip that shows a file's tag.
+// Undo of the last Modify from its journal.
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QLineEdit>
-#include <QStandardPaths>
 #include <algorithm>
 #include <set>
 #include <string>
@@ -15,34 +12,8 @@
 #include "tag/locked_file.h"
 #include "ui/name_list.h"
 #include "ui/tag_text.h"
-#include "ui/undo_journal.h"
+#include "ui/window_journal.h"
 #include "ui/work_progress.h"
-
-namespace sonatag::ui {
-
-QString DefaultJournalPath() {
-    QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    if (!QDir::isAbsolutePath(state))
-        state = QStandardPaths::writableLocation(QStandardPaths::HomeLocation) + QStringLiteral("/.local/state");
-    return state + QStringLiteral("/sonatag/journal");
-}
-
-bool HasSomethingToUndo(const QString& journalPath) {
-    if (!QFile::exists(journalPath)) return false;
-    try {
-        const std::vector<JournalEntry> entries = ReadJournal(FileSystemPath(journalPath));
-        return std::any_of(entries.begin(), entries.end(), MayNeedRestore);
-    } catch (const FileError&) {
-        return true;  // Undo says what is wrong with it
-    }
-}
-
-JournalWriter NewJournal(const QString& journalPath) {
-    QDir().mkpath(QFileInfo(journalPath).path());
-    return JournalWriter(FileSystemPath(journalPath));
-}
-
-}  // namespace sonatag::ui
 
 namespace {
 
@@ -78,7 +49,7 @@ void CSonatagDlg::OnUndo() {
     if (MessageBox(question, QStringLiteral("撤销修改"), kQuestion) != IDYES) return;
 
     sonatag::ui::WorkProgress progress(this, QStringLiteral("撤销修改"), QStringLiteral("正在恢复上次修改的文件……"),
-                                       count, progressDelay_);
+                                       count, ProgressDelay());
     int done = 0;
     std::set<std::string> restored;
     QStringList leftAlone;

@@ -9,11 +9,10 @@
 #include "platform/list_box.h"
 #include "res/dialogs.h"
 #include "res/resource.h"
-#include "ui/id3v2_option.h"
 #include "ui/list_selection.h"
-#include "ui/path_intake.h"
 #include "ui/tag_text.h"
-#include "ui/undo_journal.h"
+#include "ui/user_settings.h"
+#include "ui/window_journal.h"
 #include "ui/work_progress.h"
 
 using sonatag::ui::DeleteRows;
@@ -31,11 +30,18 @@ QSet<QString> ItemTexts(const CListBox& list) {
     return texts;
 }
 
+bool StrictlyInside(const QRect& frame, QPoint point) {
+    return frame.left() < point.x() && point.x() < frame.left() + frame.width() && frame.top() < point.y() &&
+           point.y() < frame.top() + frame.height();
+}
+
+}  // namespace
+
 // Appends the paths that are not in the list yet at its end, in the order given, and tells
 // of each one that is. Every box finds the paths before it in the list already. A cancel
 // keeps the paths taken so far.
-void AppendNewPaths(CSonatagDlg& dlg, const QStringList& paths, sonatag::ui::WorkProgress& progress) {
-    CListBox& list = *dlg.m_listFiles;
+void CSonatagDlg::AppendNewPaths(const QStringList& paths, sonatag::ui::WorkProgress& progress) {
+    CListBox& list = *m_listFiles;
     QSet<QString> listed = ItemTexts(list);
     QStringList pending;
     for (qsizetype at = 0; at < paths.size(); ++at) {
@@ -43,8 +49,8 @@ void AppendNewPaths(CSonatagDlg& dlg, const QStringList& paths, sonatag::ui::Wor
         if (listed.contains(path)) {
             list.addItems(pending);
             pending.clear();
-            dlg.MessageBox(QStringLiteral("文件 \"%1\" 已存在于列表中！").arg(sonatag::ui::Visible(path)),
-                           QStringLiteral("错误"), kError);
+            MessageBox(QStringLiteral("文件 \"%1\" 已存在于列表中！").arg(sonatag::ui::Visible(path)),
+                       QStringLiteral("错误"), kError);
         } else {
             // Kept as chosen: a Linux file name may end in white space, and trimming it would
             // make the item name another file.
@@ -57,21 +63,14 @@ void AppendNewPaths(CSonatagDlg& dlg, const QStringList& paths, sonatag::ui::Wor
 }
 
 // Empties and disables the panel's edits and disables its check box, whose check stays.
-void ResetPanel(CSonatagDlg& dlg) {
-    dlg.m_checkUseFileName->setEnabled(false);
-    for (QLineEdit* edit : {dlg.m_editTitle, dlg.m_editArtist, dlg.m_editAlbum}) {
+void CSonatagDlg::ResetPanel() {
+    m_checkUseFileName->setEnabled(false);
+    for (QLineEdit* edit : {m_editTitle, m_editArtist, m_editAlbum}) {
         edit->clear();
         edit->setPlaceholderText(QString());
     }
-    for (QLineEdit* edit : {dlg.m_editTitle, dlg.m_editArtist, dlg.m_editAlbum}) edit->setEnabled(false);
+    for (QLineEdit* edit : {m_editTitle, m_editArtist, m_editAlbum}) edit->setEnabled(false);
 }
-
-bool StrictlyInside(const QRect& frame, QPoint point) {
-    return frame.left() < point.x() && point.x() < frame.left() + frame.width() && frame.top() < point.y() &&
-           point.y() < frame.top() + frame.height();
-}
-
-}  // namespace
 
 QStringList CSonatagDlg::ChooseFiles() {
     QFileDialog dialog(this, QString(), sonatag::ui::AddDialogFolder(), QStringLiteral("MP3 音乐文件 (*.mp3)"));
@@ -90,8 +89,8 @@ void CSonatagDlg::OnAdd() {
     if (!chosen.isEmpty()) {
         UpdateData(false);
         sonatag::ui::WorkProgress progress(this, QStringLiteral("添加文件"), QStringLiteral("正在添加文件……"),
-                                           static_cast<int>(chosen.size()), progressDelay_);
-        AppendNewPaths(*this, chosen, progress);
+                                           static_cast<int>(chosen.size()), ProgressDelay());
+        AppendNewPaths(chosen, progress);
     }
     ShowFileCount();
 }
@@ -102,7 +101,7 @@ void CSonatagDlg::OnRemove() {
     if (MessageBox(question, QStringLiteral("移除文件"), kQuestion) != IDYES) return;
     DeleteRows(*m_listFiles, SelectedRows(*m_listFiles));
     ShowFileCount();
-    ResetPanel(*this);
+    ResetPanel();
     if (m_listFiles->count() == 0) SetDlgItemText(IDC_INFO_GROUP, QStringLiteral("文件信息"));
 }
 
@@ -117,7 +116,7 @@ void CSonatagDlg::OnClear() {
     m_listFiles->clear();
     ShowFileCount();
     SetDlgItemText(IDC_INFO_GROUP, QStringLiteral("文件信息"));
-    ResetPanel(*this);
+    ResetPanel();
 }
 
 void CSonatagDlg::OnSelectAll() {

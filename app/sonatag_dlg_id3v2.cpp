@@ -1,39 +1,17 @@
 // The ID3v2 entries of the list's context menu: the mirror setting and the repair of GBK frames
 // labelled ISO-8859-1.
 
-#include <QSettings>
 #include <vector>
 
 #include "app/sonatag_dlg.h"
 #include "platform/list_box.h"
 #include "res/resource.h"
 #include "tag/id3v2_file.h"
-#include "ui/id3v2_option.h"
 #include "ui/list_selection.h"
 #include "ui/tag_text.h"
-#include "ui/undo_journal.h"
+#include "ui/user_settings.h"
+#include "ui/window_journal.h"
 #include "ui/work_progress.h"
-
-namespace sonatag::ui {
-namespace {
-
-const QString kMirrorKey = QStringLiteral("id3v2/mirror");
-
-QSettings UserSettings() {
-    return QSettings(QStringLiteral("sonatag"), QStringLiteral("sonatag"));
-}
-
-}  // namespace
-
-bool MirrorsId3v2() {
-    return UserSettings().value(kMirrorKey, false).toBool();
-}
-
-void SetMirrorsId3v2(bool on) {
-    UserSettings().setValue(kMirrorKey, on);
-}
-
-}  // namespace sonatag::ui
 
 namespace {
 
@@ -82,7 +60,7 @@ void CSonatagDlg::OnListRepairId3v2() {
     if (rows.empty()) return;
     std::vector<PlannedRepair> planned;
     sonatag::ui::WorkProgress looking(this, kRepairCaption, QStringLiteral("正在查找 ID3v2 标签中的 GBK 乱码……"),
-                                      static_cast<int>(rows.size()), progressDelay_);
+                                      static_cast<int>(rows.size()), ProgressDelay());
     for (std::size_t at = 0; at < rows.size(); ++at) {
         const QString path = m_listFiles->item(rows[at])->text();
         sonatag::RepairOutcome look = sonatag::RepairId3v2(sonatag::ui::FileSystemPath(path), true);
@@ -99,8 +77,8 @@ void CSonatagDlg::OnListRepairId3v2() {
 
     // Undo of the last Modify undoes the repair instead.
     sonatag::ui::WorkProgress progress(this, kRepairCaption, QStringLiteral("正在修复 ID3v2 标签……"),
-                                       static_cast<int>(planned.size()), progressDelay_);
-    sonatag::JournalWriter journal = sonatag::ui::NewJournal(journalPath());
+                                       static_cast<int>(planned.size()), ProgressDelay());
+    sonatag::JournalWriter journal = sonatag::ui::NewJournal(journalPath_);
     int repaired = 0;
     bool cancelled = false;
     for (const PlannedRepair& file : planned) {
