@@ -1,33 +1,11 @@
 #include "cli/console.h"
 
-#include <poll.h>
 #include <unistd.h>
 
-#include <cerrno>
-
 #include "cli/text_escaping.h"
+#include "tag/locked_file.h"
 
 namespace sonatag::cli {
-
-namespace {
-
-// Writes all of bytes to fd; the errno of the failure, or 0.
-int WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written >= 0) {
-            bytes.remove_prefix(static_cast<std::size_t>(written));
-        } else if (errno == EAGAIN) {  // a non-blocking descriptor handed down to us
-            pollfd ready{fd, POLLOUT, 0};
-            ::poll(&ready, 1, -1);
-        } else if (errno != EINTR) {
-            return errno;
-        }
-    }
-    return 0;
-}
-
-}  // namespace
 
 void Console::Flush() {
     // After a failure the rest of the output is dropped; the caller reports outputError().

@@ -76,16 +76,8 @@ void AppendDisplayEscape(std::string& out, unsigned char byte) {
     }
 }
 
-// Characters that must never reach a reader raw: the C1 controls, which some terminals take
-// as control sequences, and the bidirectional controls, which reorder what is shown around
-// them ("a<U+202E>3pm.exe" would show as "aexe.mp3").
-bool IsHiddenControl(char32_t character) {
-    return (character >= 0x80 && character <= 0x9F) || character == 0x061C || character == 0x200E ||
-           character == 0x200F || (character >= 0x202A && character <= 0x202E) ||
-           (character >= 0x2066 && character <= 0x2069);
-}
-
-// Appends sequence, or \uXXXX in its place when it holds a hidden control.
+// Appends sequence, or \uXXXX in its place when it holds a hidden control (here always one
+// beyond ASCII, whose controls are escaped byte by byte).
 void AppendVisible(std::string& out, std::string_view sequence) {
     const char32_t character = DecodeUtf8(sequence);
     if (!IsHiddenControl(character)) {

@@ -16,8 +16,4 @@ FieldText PrepareFieldText(std::string_view utf8) {
     return {std::move(converted.bytes), converted.lossy, kept};
 }
 
-FieldText TitleFromFileName(std::string_view path) {
-    return PrepareFieldText(GetFileName(path, 1));
-}
-
 }  // namespace sonatag

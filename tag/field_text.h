@@ -18,7 +18,4 @@ struct FieldText {
 // A text typed by the user, in UTF-8.
 FieldText PrepareFieldText(std::string_view utf8);
 
-// The title a file takes from its own name: the name without its last four characters.
-FieldText TitleFromFileName(std::string_view path);
-
 }  // namespace sonatag

@@ -1,13 +1,11 @@
 #include "tag/file_name.h"
 
+#include "tag/utf8.h"
+
 namespace sonatag {
 namespace {
 
 constexpr std::string_view kWhiteSpace = " \t\n\v\f\r";
-
-bool IsUtf8Continuation(char byte) {
-    return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
-}
 
 // The name without its last `count` characters; empty when it has no more than that.
 std::string_view DropLastCharacters(std::string_view name, int count) {

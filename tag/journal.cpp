@@ -107,15 +107,6 @@ bool TakeOutcome(RecordReader& reader, const std::string& path, std::vector<Jour
     return true;
 }
 
-void WriteAll(const std::string& path, int fd, const std::string& data) {
-    for (std::size_t done = 0; done < data.size();) {
-        const ssize_t written = ::write(fd, data.data() + done, data.size() - done);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) FailJournal(path, written < 0 ? errno : EIO, "cannot write the journal");
-        done += static_cast<std::size_t>(written);
-    }
-}
-
 std::string ReadWhole(const std::string& path) {
     const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (!fd.valid()) FailJournal(path, errno, "cannot open the journal");
@@ -182,7 +173,7 @@ void JournalWriter::SetOutcome(std::size_t entry, JournalOutcome outcome) {
 }
 
 void JournalWriter::Flush() {
-    WriteAll(path_, fd_.get(), pending_);
+    if (const int error = WriteAll(fd_.get(), pending_)) FailJournal(path_, error, "cannot write the journal");
     pending_.clear();
 }
 

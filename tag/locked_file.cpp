@@ -1,6 +1,7 @@
 #include "tag/locked_file.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -216,6 +217,23 @@ namespace sonatag {
 int ReadBytesAt(int fd, char* data, std::size_t count, off_t offset) {
     const int error = TransferAll(::pread, fd, data, count, offset);
     return error == kEndedEarly ? EIO : error;
+}
+
+int WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written > 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(written));
+        } else if (written == 0) {
+            return EIO;
+        } else if (errno == EAGAIN) {
+            pollfd ready{fd, POLLOUT, 0};
+            ::poll(&ready, 1, -1);
+        } else if (errno != EINTR) {
+            return errno;
+        }
+    }
+    return 0;
 }
 
 int WriteBytesAt(int fd, const char* data, std::size_t count, off_t offset) {

@@ -107,4 +107,9 @@ namespace sonatag {
 int ReadBytesAt(int fd, char* data, std::size_t count, off_t offset);
 int WriteBytesAt(int fd, const char* data, std::size_t count, off_t offset);
 
+// Writes all of bytes where the descriptor stands (a pipe, a terminal, a journal), retrying
+// interrupted and partial writes and waiting where a non-blocking descriptor would block. 0 or
+// the error; a write that takes nothing counts as EIO.
+int WriteAll(int fd, std::string_view bytes);
+
 }  // namespace sonatag

@@ -1,13 +1,6 @@
 #include "tag/utf8.h"
 
 namespace sonatag {
-namespace {
-
-bool IsContinuationByte(unsigned char byte) {
-    return (byte & 0xC0) == 0x80;
-}
-
-}  // namespace
 
 std::size_t Utf8SequenceLength(std::string_view text) {
     if (text.empty()) return 0;
@@ -32,7 +25,7 @@ std::size_t Utf8SequenceLength(std::string_view text) {
     }
     if (text.size() < length || byteAt(1) < secondMin || byteAt(1) > secondMax) return 0;
     for (std::size_t i = 2; i < length; ++i) {
-        if (!IsContinuationByte(byteAt(i))) return 0;
+        if (!IsUtf8Continuation(text[i])) return 0;
     }
     return length;
 }

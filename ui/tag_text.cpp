@@ -7,16 +7,13 @@
 #include "tag/file_name.h"
 #include "tag/id3v2_file.h"
 #include "tag/tag_file.h"
+#include "tag/utf8.h"
 #include "ui/file_error_text.h"
 
 namespace sonatag::ui {
 
 std::string FileSystemPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
-}
-
-std::string ToTagText(const QString& text) {
-    return PrepareFieldText(text.toStdString()).bytes;
 }
 
 QString FromTagText(const std::string& bytes) {
@@ -35,13 +32,6 @@ QString TrimWhiteSpace(const QString& text) {
 
 namespace {
 
-bool IsHidden(char16_t c) {
-    const bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F);
-    const bool reorders =
-        c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
-    return control || reorders;
-}
-
 QString Utf8Text(const std::string& utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
@@ -59,7 +49,7 @@ QString Visible(const QString& text) {
     QString shown;
     shown.reserve(text.size());
     for (const QChar c : text) {
-        if (IsHidden(c.unicode())) {
+        if (IsHiddenControl(c.unicode())) {
             shown += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
         } else {
             shown += c;

@@ -10,9 +10,6 @@ namespace sonatag::ui {
 // A path of the file list in the file system's encoding, for ReadTagFields and WriteTagFields.
 std::string FileSystemPath(const QString& path);
 
-// An edit's text as the code page 936 bytes of a tag field, prepared as the command-line tool
-// prepares its texts: trimmed, and a character that code page 936 cannot hold becomes '?'.
-std::string ToTagText(const QString& text);
 // A tag field's code page 936 bytes as a text for an edit.
 QString FromTagText(const std::string& bytes);
 
