@@ -238,6 +238,9 @@ std::size_t Id3v2Layout::FrameBodySize(std::size_t at, std::size_t end) {
 std::size_t Id3v2Layout::SplitFrames(std::size_t start, std::size_t end) {
     const std::string_view decoded = Decoded();
     const std::size_t headerSize = HeaderSize(), idSize = version_ == 2 ? 3 : 4;
+    // TagLib takes the footer's size off the frames' bytes once more: a frame that ends in the
+    // last ten bytes before the footer it reads cut short, or not at all.
+    const std::size_t readersEnd = TakesPadding() ? end : end - std::min(end, kId3v2HeaderSize);
     std::size_t at = start;
     readersStop_ = std::string::npos;
     while (at < end && decoded[at] != '\0') {  // padding begins with a zero
@@ -257,7 +260,7 @@ std::size_t Id3v2Layout::SplitFrames(std::size_t start, std::size_t end) {
         }
         at += headerSize + frame.bodySize;
         frame.size = RawOffset(at, false) - frame.offset;
-        const bool readable = IsValidId(frame.id, idSize) && frame.bodySize > 0;
+        const bool readable = IsValidId(frame.id, idSize) && frame.bodySize > 0 && at <= readersEnd;
         if (!readable && readersStop_ == std::string::npos) readersStop_ = frames_.size();
         plain_ = plain_ && readable && frame.formatFlags == 0;
         frames_.push_back(std::move(frame));

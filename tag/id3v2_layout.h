@@ -70,7 +70,8 @@ public:
     // Whether padding may follow the frames: not in a tag with a footer.
     bool TakesPadding() const;
     // Where the established readers stop reading: the first frame they cannot take (its ID not of
-    // capital letters and digits, or no content), or the number of frames.
+    // capital letters and digits, no content, or in a tag with a footer its end in the last ten
+    // bytes before the footer, which TagLib reads cut short or not at all), or the number of frames.
     std::size_t ReadersStopAt() const { return readersStop_; }
 
     // The new tag of exactly size bytes; size 0 takes the smallest size it can have. Throws
