@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "tests/support/test_files.h"
+#include "tests/support/widget_testing.h"
 
 namespace sonatag::test {
 namespace {

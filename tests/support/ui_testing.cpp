@@ -1,16 +1,12 @@
 #include "tests/support/ui_testing.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QMenu>
 #include <QProgressDialog>
-#include <ostream>
 
 #include "tag/cp936.h"
 #include "tag/tag_file.h"
-
-void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace sonatag::test {
 
@@ -70,6 +66,20 @@ void UiTest::ClickItem(int row, Qt::KeyboardModifiers modifiers) {
     CListBox* list = dlg.m_listFiles;
     list->scrollToItem(list->item(row));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, list->visualItemRect(list->item(row)).center());
+}
+
+QString UiTest::Panel() const {
+    const std::pair<const char*, const QWidget*> controls[] = {{"box", dlg.m_checkUseFileName},
+                                                               {"title", dlg.m_editTitle},
+                                                               {"artist", dlg.m_editArtist},
+                                                               {"album", dlg.m_editAlbum},
+                                                               {"modify", dlg.GetDlgItem(IDOK)}};
+    QString enabled;
+    for (const auto& [name, control] : controls)
+        if (control->isEnabled()) enabled += u' ' + QString::fromLatin1(name);
+    return QStringLiteral("%1 [%2] (%3) on:%4%5")
+        .arg(Caption(IDC_INFO_GROUP), EditTexts().join(u'|'), dlg.m_editArtist->placeholderText(), enabled,
+             dlg.m_checkUseFileName->isChecked() ? QStringLiteral(", ticked") : QString());
 }
 
 QStringList UiTest::Items() const {

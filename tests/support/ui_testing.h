@@ -15,8 +15,6 @@
 #include "tests/support/test_files.h"
 #include "tests/support/widget_testing.h"
 
-void PrintTo(const QString& text, std::ostream* out);
-
 namespace sonatag::test {
 
 // The main window with the user's side of its dialogs played by the test: message boxes are
@@ -31,6 +29,7 @@ public:
     std::chrono::milliseconds ProgressDelay() const override { return progressDelay; }
 
     using CSonatagDlg::journalPath_;
+    using CSonatagDlg::m_checkUseFileName;
     using CSonatagDlg::m_editAlbum;
     using CSonatagDlg::m_editArtist;
     using CSonatagDlg::m_editTitle;
@@ -79,6 +78,10 @@ protected:
         return {dlg.m_editTitle->text(), dlg.m_editArtist->text(), dlg.m_editAlbum->text()};
     }
     bool Enabled(int id) const { return dlg.GetDlgItem(id)->isEnabled(); }
+    // The panel at a glance: its caption, the edits' texts, what an empty edit shows, the
+    // controls that are enabled and whether the box is ticked:
+    // "文件信息 - a.mp3 [t|a|b] (无) on: box title artist album modify, ticked".
+    QString Panel() const;
 
     TempDir dir;
     TestDlg dlg;

@@ -4,6 +4,11 @@
 #include <QTimer>
 #include <QtTest/QTest>
 #include <memory>
+#include <ostream>
+
+void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace sonatag::test {
 

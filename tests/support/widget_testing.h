@@ -2,8 +2,13 @@
 
 #include <QString>
 #include <functional>
+#include <iosfwd>
 
 class QWidget;
+
+// For gtest's messages; every test that compares QStrings must see it, or a QString may print
+// as a list of 2-byte objects.
+void PrintTo(const QString& text, std::ostream* out);
 
 namespace sonatag::test {
 

@@ -121,6 +121,9 @@ TEST_F(Id3v2FileTest, TheMirrorKeepsEveryOtherFrameAsItLiesInEveryLayout) {
         EXPECT_TRUE(after.substr(newTag.size(), audio.size()) == audio) << name;
         const Id3v2Fields fields = ReadBothTags(path).id3v2.value_or(Id3v2Fields{});
         EXPECT_EQ(fields.title.text + fields.album.text, "晴天叶惠美") << name;
+        // TagLib stops at a frame it cannot take, so a new title goes before it.
+        const Id3v2Fields tagLib = ReadId3v2FieldsWithTagLib(newTag);
+        EXPECT_EQ(tagLib.title.text + tagLib.album.text, "晴天叶惠美") << name;
         Undo(dir.file("journal"));
         EXPECT_TRUE(ReadBytes(path) == before) << name;
     }

@@ -58,6 +58,16 @@ TEST(JournalTest, RecordsEachOutcomeAndUndoesTheBatchByteForByte) {
     using enum RestoreOutcome;
     EXPECT_EQ(Replay(fixture.journal()), (std::vector{Restored, Restored, NotWritten, Restored, Restored}));
     fixture.ExpectAsBefore();
+
+    // The journal that a batch replaces is never written as a song.
+    const std::vector<BatchFile> journalAsSong = {{fixture.journal(), {"new", "", ""}}};
+    std::string refused;
+    JournalWriter writer(fixture.journal());
+    WriteTagBatch(std::span(journalAsSong), &writer, [&](const BatchFileResult& result) {
+        refused = result.error ? result.error->reason() : "written";
+        return true;
+    });
+    EXPECT_EQ(refused, "is the journal this command writes; left unchanged");
 }
 
 // A crash after the journal's sync and before the outcomes: only the entries are on the disk.
@@ -109,12 +119,15 @@ TEST(JournalTest, ReadingKeepsWholeRecordsAndRefusesWhatItDoesNotKnow) {
         WriteBytes(path, whole.substr(0, cut));
         EXPECT_EQ(ReadJournal(path), (std::vector{entry, entry})) << cut;
     }
-    const std::string damaged[] = {"", "SONATAGX" + header.substr(8), header + "E\x07" + std::string(20, '\0'),
-                                   header + std::string("O\0\0\0\0\x01", 6)};
+    const std::string damaged[] = {"", "SONATAGX" + header.substr(8), "SONATAGJ" + std::string("\x02\0\0\0", 4),
+                                   header + "E\x07" + std::string(20, '\0'), header + std::string("O\0\0\0\0\x01", 6)};
     for (const std::string& bytes : damaged) {
         WriteBytes(path, bytes);
         EXPECT_THROW(ReadJournal(path), JournalError) << testing::PrintToString(bytes);
     }
+    WriteBytes(path, "SONATAG");  // a journal is replaced, anything else left as it is
+    EXPECT_THROW(JournalWriter{path}, JournalError);
+    EXPECT_EQ(ReadBytes(path), "SONATAG");
 }
 
 // Entries whose numbers no real write leaves are refused one by one, and no sum of them

@@ -1,5 +1,6 @@
 // Faults injected into a write's system calls: this executable is linked with --wrap for
-// pwrite, ftruncate and close, so that each call first takes the next result of its script.
+// pwrite, ftruncate, close and fdatasync, so that each call first takes the next result of its
+// script.
 #include <unistd.h>
 
 #include <cerrno>
@@ -7,6 +8,8 @@
 #include <deque>
 
 #include "tag/id3v2_file.h"
+#include "tag/journal.h"
+#include "tag/tag_batch.h"
 #include "tag/tag_file.h"
 #include "tests/support/test_files.h"
 
@@ -14,7 +17,7 @@ namespace {
 
 constexpr int kHalf = -1;  // pwrite: half of the bytes go through; 0: the call goes through; else errno
 
-std::deque<int> pwriteScript, ftruncateScript, closeScript;
+std::deque<int> pwriteScript, ftruncateScript, closeScript, fdatasyncScript;
 int closeCalls = 0;
 
 int Next(std::deque<int>& script) {
@@ -33,6 +36,7 @@ extern "C" {
 ssize_t __real_pwrite(int fd, const void* data, size_t count, off_t offset);
 int __real_ftruncate(int fd, off_t length);
 int __real_close(int fd);
+int __real_fdatasync(int fd);
 
 ssize_t __wrap_pwrite(int fd, const void* data, size_t count, off_t offset) {
     const int result = Next(pwriteScript);
@@ -48,6 +52,11 @@ int __wrap_close(int fd) {  // like Linux, frees the descriptor even when it fai
     ++closeCalls;
     const int result = Next(closeScript), closed = __real_close(fd);
     return result ? Failed(result) : closed;
+}
+
+int __wrap_fdatasync(int fd) {
+    const int result = Next(fdatasyncScript);
+    return result ? Failed(result) : __real_fdatasync(fd);
 }
 }
 
@@ -106,6 +115,19 @@ TEST(WriteFaultTest, FailedWritesAndFailedRestoresAreReported) {
         EXPECT_EQ(message, path + ": " + c.reason);
         EXPECT_EQ(ReadBytes(path) == c.before, c.unchanged) << message;
     }
+}
+
+TEST(WriteFaultTest, ABatchWritesNothingWhileItsJournalIsNotOnTheDisk) {
+    const TempDir dir;
+    const std::vector<BatchFile> files = {{dir.file("song.mp3"), {"new", "", ""}}};
+    WriteBytes(files[0].path, std::string(1000, 'U'));
+    fdatasyncScript = {EIO};
+    {
+        JournalWriter journal(dir.file("journal"));
+        EXPECT_THROW(WriteTagBatch(files, &journal, [](const BatchFileResult&) { return true; }), JournalError);
+    }
+    EXPECT_EQ(ReadBytes(files[0].path), std::string(1000, 'U'));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("journal")));
 }
 
 }  // namespace

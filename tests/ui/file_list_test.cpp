@@ -16,15 +16,21 @@ const QString kClearQuestion = QStringLiteral("清空列表 question 此操作�
 using FileListTest = UiTest;
 
 TEST_F(FileListTest, AddAppendsInTheOrderChosenWithOneBoxForEachPathInTheListAlready) {
+    const QString turned = QStringLiteral("/d/b\u202Egpj.mp3");  // shows as "/d/bmp3.jpg" where obeyed
     Add({"/d/a.mp3"});
-    Add({"/d/b.mp3", "/d/a.mp3", "/d/A.mp3", "/d/b.mp3", "/d/c.mp3 "});  // a Linux name may end in a space
+    Add({turned, "/d/a.mp3", "/d/A.mp3", turned, "/d/c.mp3 "});  // a Linux name may end in a space
 
-    EXPECT_EQ(Items(), QStringList({"/d/a.mp3", "/d/b.mp3", "/d/A.mp3", "/d/c.mp3 "}));
+    EXPECT_EQ(Items(), QStringList({"/d/a.mp3", turned, "/d/A.mp3", "/d/c.mp3 "}));
     EXPECT_EQ(Caption(IDC_LIST_GROUP), QStringLiteral("文件列表(共 4 个)"));
     EXPECT_EQ(dlg.boxes, QStringList({"错误 error 文件 \"/d/a.mp3\" 已存在于列表中！",
-                                      "错误 error 文件 \"/d/b.mp3\" 已存在于列表中！"}));
+                                      "错误 error 文件 \"/d/b\\u202egpj.mp3\" 已存在于列表中！"}));
     // Each box comes when the files chosen before it are in the list.
     EXPECT_EQ(dlg.listCountAtBox, std::vector<int>({2, 3}));
+    // The captions that name a file show its hidden controls as codes too.
+    ClickItem(1);
+    Click("IDC_PLAY");
+    EXPECT_EQ(QStringList({Caption(IDC_INFO_GROUP), Caption(IDC_PLAY_GROUP)}),
+              QStringList({"文件信息 - b\\u202egpj.mp3", "播放音乐 - b\\u202egpj.mp3"}));
 }
 
 TEST_F(FileListTest, RemoveAndClearAskFirstThenEmptyTheSelectionOrTheListAndResetThePanel) {
@@ -40,14 +46,24 @@ TEST_F(FileListTest, RemoveAndClearAskFirstThenEmptyTheSelectionOrTheListAndRese
     EXPECT_EQ(Items(), five);
 
     dlg.answer = IDYES;
+    Click("IDC_USE_FILE_NAME");
     Click("IDC_REMOVE");
     EXPECT_EQ(Items(), QStringList({five[1], five[3]}));
     EXPECT_EQ(Caption(IDC_LIST_GROUP), QStringLiteral("文件列表(共 2 个)"));
+    // The panel names no file once the list is empty; the box keeps its tick.
+    EXPECT_EQ(Panel(), QStringLiteral("文件信息 - 5.mp3 [||] () on: modify, ticked"));
     Click("IDC_CLEAR");
     EXPECT_TRUE(Items().isEmpty());
+    EXPECT_EQ(Panel(), QStringLiteral("文件信息 [||] () on: modify, ticked"));
+    Add(five);
+    ClickItem(0);
+    Click("IDC_SELECT_ALL");
+    Click("IDC_REMOVE");
+    EXPECT_EQ(Panel(), QStringLiteral("文件信息 [||] () on: modify, ticked"));
     Click("IDC_REMOVE");  // nothing selected and an empty list: nothing asked
     Click("IDC_CLEAR");
-    EXPECT_EQ(dlg.boxes, QStringList({kRemoveQuestion, kClearQuestion, kRemoveQuestion, kClearQuestion}));
+    EXPECT_EQ(dlg.boxes,
+              QStringList({kRemoveQuestion, kClearQuestion, kRemoveQuestion, kClearQuestion, kRemoveQuestion}));
 }
 
 TEST_F(FileListTest, ARightClickOnTheListAsksForTheMenuWhoseAddedEntriesStandBelowALineAndKeepsTheSelection) {

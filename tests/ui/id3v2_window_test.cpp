@@ -35,7 +35,7 @@ protected:
     static Id3v2Fields Id3v2Of(const QString& path) { return ReadBothTags(path.toStdString()).id3v2.value(); }
 };
 
-TEST_F(Id3v2WindowTest, TheMirrorIsOffUntilTickedAndThenModifyWritesBothTagsAndUndoesThem) {
+TEST_F(Id3v2WindowTest, TheMirrorIsOffUntilTickedAndTheClosingBoxSaysWhatPlayersShowInstead) {
     const QString file = Mp3WithId3v2("a.mp3", kMislabelled);
     Add({file});
     ClickItem(0);
@@ -43,24 +43,34 @@ TEST_F(Id3v2WindowTest, TheMirrorIsOffUntilTickedAndThenModifyWritesBothTagsAndU
     Click("IDOK");
     EXPECT_FALSE(MirrorChecked(dlg));
     EXPECT_EQ(Id3v2Of(file).title.text, "ÇçÌì");
-    // The closing box says that players will go on showing the ID3v2 tag, and how to change it.
     EXPECT_TRUE(dlg.boxes.back().endsWith(
         QStringLiteral("其中 1 个文件另有 ID3v2 标签，播放器会显示其中不同的标题、艺术家或专辑；"
                        "在文件列表的右键菜单中勾选“同时写入 ID3v2 标签”后再修改，两种标签便会一致。")))
         << dlg.boxes.back().toStdString();
-
-    const std::string before = Bytes(file);
     QTest::keyClick(dlg.m_editArtist, Qt::Key_M, Qt::ControlModifier);  // the shortcut works in an edit too
     EXPECT_TRUE(MirrorChecked(dlg));
+}
 
+TEST_F(Id3v2WindowTest, WithTheMirrorModifyWritesBothTagsAndUndoRestoresBothOrNamesTheFileOnce) {
+    ui::SetMirrorsId3v2(true);
+    const QString file = Mp3WithId3v2("a.mp3", kMislabelled);
+    const std::string before = Bytes(file);
+    Add({file});
+    ClickItem(0);
     dlg.m_editArtist->setText(QStringLiteral("周杰伦"));
     Click("IDOK");
-    EXPECT_EQ(TagOf(file), QStringList({"七里香", "周杰伦", ""}));
+    EXPECT_EQ(TagOf(file), QStringList({"", "周杰伦", ""}));
     const Id3v2Fields written = Id3v2Of(file);
-    EXPECT_EQ(written.title.text + written.artist.text + written.album.text, "七里香周杰伦");
-
+    EXPECT_EQ(written.title.text + written.artist.text + written.album.text, "周杰伦");
     QTest::keyClick(dlg.m_listFiles, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(Bytes(file), before);
+
+    Click("IDOK");
+    WriteBytes(file.toStdString(), "changed since" + Bytes(file));
+    QTest::keyClick(dlg.m_listFiles, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(
+        dlg.boxes.back().endsWith(QStringLiteral("以下 1 个文件在修改后已有变动或无法打开，未作恢复：\n") + file))
+        << dlg.boxes.back().toStdString();
 
     // A title taken from a name is written in full, as the command-line tool writes it.
     const QString spanish = Mp3("Año.mp3");

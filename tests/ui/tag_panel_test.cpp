@@ -48,10 +48,13 @@ TEST_F(TagPanelTest, ShowsTheTagOfTheCaretFileOrKeepsThePreviousTextsForAFileToo
     EXPECT_TRUE(dlg.boxes.empty());
     EXPECT_EQ(ui::TagToolTip(tooShort), QStringLiteral("文件不足 128 字节，放不下 ID3 信息。"));
 
-    // The box switches the title between the file's name and the title before.
+    // The box switches the title between the file's name and the title typed before.
+    TypeText(dlg.m_editTitle, QStringLiteral("曲"));
     Click("IDC_USE_FILE_NAME");
     EXPECT_EQ(EditTexts(), QStringList({"无题", "", ""}));  // the name without ".mp3"
     EXPECT_FALSE(dlg.m_editTitle->isEnabled());
+    Click("IDC_USE_FILE_NAME");
+    EXPECT_EQ(dlg.m_editTitle->text(), QStringLiteral("曲"));
 }
 
 TEST_F(TagPanelTest, WithTheBoxTickedEachFileGetsItsOwnNameTrimmedAndTheEditEndsWithTheTopOne) {
@@ -72,6 +75,11 @@ TEST_F(TagPanelTest, WithTheBoxTickedEachFileGetsItsOwnNameTrimmedAndTheEditEnds
     EXPECT_EQ(TagOf(tagged), QStringList({"星晴", "歌手", "专辑\u3000"}));
     EXPECT_EQ(TagOf(second), QStringList({"second", "歌手", "专辑\u3000"}));
     EXPECT_EQ(EditTexts(), QStringList({"第一首", "\t歌手 \n", " 专辑\u3000"}));
+    // Play keeps the texts written, which show again when the file playing is selected.
+    Click("IDC_PLAY");
+    ClickItem(0);
+    ClickItem(2);
+    EXPECT_EQ(EditTexts(), QStringList({"second", "歌手", "专辑\u3000"}));
 }
 
 TEST_F(TagPanelTest, NamesTheFilesTooShortForATagInsteadOfClaimingSuccess) {
@@ -147,6 +155,7 @@ TEST_F(TagPanelTest, PlayTakesTheCaretItemWhoseSavedTextsShowWithModifyDisabledW
     EXPECT_EQ(Caption(IDC_PLAY_GROUP), QStringLiteral("播放音乐 - 星晴.mp3"));
     const QStringList saved = {"星晴", "周杰伦", "Jay"};
     EXPECT_EQ(QStringList({dlg.m_strSavedTitle, dlg.m_strSavedArtist, dlg.m_strSavedAlbum}), saved);
+    EXPECT_FALSE(Enabled(IDOK));
 
     WriteTagFields(tagged.toStdString(), "changed", "on", "disk");
     ClickItem(0);
@@ -154,6 +163,17 @@ TEST_F(TagPanelTest, PlayTakesTheCaretItemWhoseSavedTextsShowWithModifyDisabledW
     ClickItem(1);
     EXPECT_EQ(EditTexts(), saved);
     EXPECT_FALSE(Enabled(IDOK));
+
+    // A file without a tag plays with "无" in its empty edits; a file no longer playing is read
+    // again; with nothing selected, artist and album take no typing, and the title follows the box.
+    ClickItem(0);
+    Click("IDC_PLAY");
+    ClickItem(1);
+    ClickItem(0);
+    EXPECT_EQ(Panel(), QStringLiteral("文件信息 - 无题.mp3 [||] (无) on: box title artist album"));
+    ClickItem(1);
+    ClickItem(1, Qt::ControlModifier);
+    EXPECT_EQ(Panel(), QStringLiteral("文件信息 - 星晴.mp3 [changed|on|disk] () on: title modify"));
     Click("IDC_CLEAR");
     Click("IDC_PLAY");  // on an empty list, unloads the player
     EXPECT_EQ(dlg.m_player->get_URL(), QString());
