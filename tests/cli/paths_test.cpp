@@ -11,8 +11,12 @@ TEST_F(PathsTest, TakesArgumentsThenTheListFromAFileOrStandardInputWalkingFolder
         std::filesystem::create_directories(std::filesystem::path(dir.file(name)).parent_path());
         MakeFile(name);
     }
-    // The arguments, the list (in the file "list" and on standard input), the paths shown.
-    const std::tuple<std::vector<std::string>, std::string, std::vector<std::string>> cases[] = {
+    struct Case {
+        std::vector<std::string> options;
+        std::string list;  // in the file "list" and on standard input
+        std::vector<std::string> shown;
+    };
+    const Case cases[] = {
         {{"-r", "a"}, "", {"a/2.mp3", "a/10.mp3", "a/sub/1.mp3"}},
         {{"--files-from", "list"}, "a/10.mp3\n\na/2.mp3", {"a/10.mp3", "a/2.mp3"}},
         {{"x.mp3", "--files-from=-"}, "a/2.mp3\n", {"x.mp3", "a/2.mp3"}},

@@ -33,7 +33,11 @@ void MakeTree(const fs::path& root, const std::vector<std::string>& entries) {
 }
 
 TEST(FolderWalkTest, TakesMp3FilesInNaturalOrderFilesFirstSkippingHiddenAndLinkedFolders) {
-    const std::tuple<const char*, std::vector<std::string>, std::vector<std::string>> cases[] = {
+    struct Case {
+        const char* what;
+        std::vector<std::string> entries, expected;
+    };
+    const Case cases[] = {
         {"numbers as numbers, zero padding after",
          {"10.mp3", "2.mp3", "1.mp3", "02.mp3", "a10b.mp3", "a9b.mp3"},
          {"1.mp3", "2.mp3", "02.mp3", "10.mp3", "a9b.mp3", "a10b.mp3"}},

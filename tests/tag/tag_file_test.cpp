@@ -18,7 +18,12 @@ const std::string kOnlyAnId3v2Tag =
 
 TEST_F(TagFileTest, ReadsTheFieldsOfTheLastBlock) {
     const std::string q28(28, 'q'), q30(30, 'q');
-    const std::tuple<std::string, ReadOutcome, TagFields> cases[] = {
+    struct Case {
+        std::string bytes;
+        ReadOutcome outcome;
+        TagFields fields;
+    };
+    const Case cases[] = {
         {TagBlock("t", "a", "b").substr(0, 127), ReadOutcome::TooShort, {}},
         {audio, ReadOutcome::NoTag, {}},
         {audio + "tag" + TagBlock("t", "a", "b").substr(3), ReadOutcome::NoTag, {}},  // the identifier's case counts
@@ -41,7 +46,13 @@ TEST_F(TagFileTest, ReadsTheFieldsOfTheLastBlock) {
 TEST_F(TagFileTest, WritesTheGivenFieldsKeepingEveryOtherByte) {
     const std::string lowerCase = audio + "tag" + TagBlock("old", "", "").substr(3);
     const std::string a29(29, 'a'), nulInside("ab\0cd", 5);
-    const std::tuple<std::string, TagUpdate, WriteOutcome, std::string> cases[] = {
+    struct Case {
+        std::string before;
+        TagUpdate update;
+        WriteOutcome outcome;
+        std::string after;
+    };
+    const Case cases[] = {
         {audio, {"title", "\xB8\xE8", "album"}, WriteOutcome::Written, audio + TagBlock("title", "\xB8\xE8", "album")},
         {lowerCase, {"new", "", ""}, WriteOutcome::Written, lowerCase + TagBlock("new", "", "")},
         {audio + TagBlock(std::string(30, 'T'), "artist", "album", kStoredTail),

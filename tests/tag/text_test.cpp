@@ -19,9 +19,12 @@ std::string Repeat(std::string_view text, int times) {
 }
 
 TEST(Cp936Test, ConvertsBothWaysAndMarksWhatCannotBeHeld) {
-    // UTF-8, code page 936, whether the conversion to code page 936 lost something; lossless
-    // cases must also convert back.
-    const std::tuple<std::string, std::string, bool> cases[] = {
+    // Lossless cases must also convert back.
+    struct Case {
+        std::string utf8, cp936;
+        bool lossy;
+    };
+    const Case cases[] = {
         {"音乐 - 歌", "\xD2\xF4\xC0\xD6 - \xB8\xE8", false},
         {std::string("\0歌", 4), std::string("\0\xB8\xE8", 3), false},
         // The largest growth each way: one byte to three, and a character to its same length.
@@ -53,8 +56,12 @@ TEST(Cp936Test, InvalidBytesDecodeToOneReplacementEach) {
 TEST(CopyFieldBytesTest, CopiesExactlyCountBytesNeverSplittingACharacter) {
     const std::string x28(28, 'x'), x29(29, 'x'), song = "\xB8\xE8";  // "歌"
     const std::string sixteenSongs = Repeat(song, 16);
-    // The source, the count and the bytes expected, NUL-padded to count.
-    const std::tuple<std::string, std::size_t, std::string> cases[] = {
+    struct Case {
+        std::string src;
+        std::size_t count;
+        std::string expected;  // NUL-padded to count
+    };
+    const Case cases[] = {
         {x29 + "yz", 30, x29 + "y"},
         {x29 + song, 30, x29},  // no room for the trail byte: the lead byte becomes NUL
         {x28 + song, 30, x28 + song},
@@ -74,7 +81,12 @@ TEST(CopyFieldBytesTest, CopiesExactlyCountBytesNeverSplittingACharacter) {
 }
 
 TEST(GetFileNameTest, TakesTheNameAfterTheLastSlash) {
-    const std::tuple<std::string_view, int, std::string_view> cases[] = {
+    struct Case {
+        std::string_view path;
+        int mode;
+        std::string_view expected;
+    };
+    const Case cases[] = {
         {"/音乐/歌.mp3", 0, "歌.mp3"},
         {"/音乐/歌.mp3", 1, "歌"},
         {"/x/song.flac", 1, "song."},  // the extension is not examined

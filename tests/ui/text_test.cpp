@@ -18,9 +18,13 @@
 namespace sonatag::test {
 
 TEST(Cp936LimitValidatorTest, TypingAndPastingKeepWhatFitsInThirtyBytes) {
-    // The text the program set (which the limit does not bind), the cursor (-1: at the end),
-    // whether the input is pasted, the input and the text that results.
-    const std::tuple<QString, int, bool, QString, QString> cases[] = {
+    struct Case {
+        QString before;  // set by the program, which the limit does not bind
+        int cursor;      // -1: at the end
+        bool paste;
+        QString input, expected;
+    };
+    const Case cases[] = {
         {"", -1, false, QString(35, u'a'), QString(30, u'a')},
         // 29 bytes leave no room for a two-byte character, but for one more ASCII one.
         {"", -1, false, QString(29, u'a') + u'汉' + u'b', QString(29, u'a') + u'b'},
