@@ -1,4 +1,4 @@
-#include "tests/support/ui_testing.h"
+#include "tests/support/app_testing.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>

@@ -2,7 +2,7 @@
 
 #include <QProgressDialog>
 
-#include "tests/support/ui_testing.h"
+#include "tests/support/app_testing.h"
 
 namespace sonatag::test {
 

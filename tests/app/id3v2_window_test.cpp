@@ -6,8 +6,8 @@
 
 #include "res/resource.h"
 #include "tag/id3v2_file.h"
+#include "tests/support/app_testing.h"
 #include "tests/support/id3v2_bytes.h"
-#include "tests/support/ui_testing.h"
 #include "ui/tag_text.h"
 #include "ui/user_settings.h"
 

@@ -7,7 +7,7 @@
 
 #include "player/ocx1.h"
 #include "tag/tag_file.h"
-#include "tests/support/ui_testing.h"
+#include "tests/support/app_testing.h"
 #include "ui/tag_text.h"
 
 namespace sonatag::test {

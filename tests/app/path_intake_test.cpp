@@ -4,7 +4,7 @@
 #include <QMimeData>
 #include <QUrl>
 
-#include "tests/support/ui_testing.h"
+#include "tests/support/app_testing.h"
 
 namespace sonatag::test {
 

@@ -6,7 +6,7 @@
 
 #include "platform/dialog_builder.h"
 #include "res/dialogs.h"
-#include "tests/support/ui_testing.h"
+#include "tests/support/app_testing.h"
 
 namespace sonatag::test {
 
