@@ -42,6 +42,10 @@ public:
     }
     QStringList ChooseFiles() override { return chosen; }
 
+    using CSonatagDlg::journalPath_;
+    using CSonatagDlg::m_editArtist;
+    using CSonatagDlg::m_listFiles;
+
     QStringList chosen;
     int errors = 0;
 };
@@ -267,7 +271,7 @@ int main(int argc, char** argv) {
     tree = std::make_unique<AlbumTree>();
     dlg = std::make_unique<BenchDlg>();
     const QTemporaryDir state;
-    dlg->SetJournalPath(state.filePath(QStringLiteral("sonatag/journal")));
+    dlg->journalPath_ = state.filePath(QStringLiteral("sonatag/journal"));
     dlg->show();
 
     MedianReporter reporter;
