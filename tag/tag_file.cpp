@@ -44,7 +44,8 @@ Tail ReadTail(const std::string& path, const LockedFile& file, std::optional<std
     Tail tail{ReadLastBlock(path, file), false};
     if (!HasTagIdentifier(tail.bytes)) return tail;
     // Only a file that begins with a tag reaching into its last 128 bytes needs the look.
-    tail.isBlock = headTagSize.value_or(HeadTagSize(path, file)) <= static_cast<std::size_t>(file.length - kBlockSize);
+    const std::size_t headSize = headTagSize ? *headTagSize : HeadTagSize(path, file);
+    tail.isBlock = headSize <= static_cast<std::size_t>(file.length - kBlockSize);
     return tail;
 }
 
