@@ -10,6 +10,7 @@
 #include <cstring>
 #include <optional>
 
+#include "tag/id3v2_header.h"
 #include "tag/locked_file.h"
 
 namespace sonatag {
@@ -107,9 +108,20 @@ bool TakeOutcome(RecordReader& reader, const std::string& path, std::vector<Jour
     return true;
 }
 
+// A FIFO or a device named as the journal is never opened (or, where it took the place of a
+// file after the look, never read).
+void CheckRegularJournal(const std::string& path, const struct stat& status) {
+    if (!S_ISREG(status.st_mode))
+        throw JournalError(path, S_ISDIR(status.st_mode) ? EISDIR : EINVAL, "the journal is not a regular file");
+}
+
 std::string ReadWhole(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) == 0) CheckRegularJournal(path, status);
     const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (!fd.valid()) FailJournal(path, errno, "cannot open the journal");
+    if (::fstat(fd.get(), &status) != 0) FailJournal(path, errno, "cannot read the journal");
+    CheckRegularJournal(path, status);
     std::string data;
     char buffer[64 * 1024];
     for (;;) {
@@ -119,6 +131,14 @@ std::string ReadWhole(const std::string& path) {
         if (done == 0) return data;
         data.append(buffer, static_cast<std::size_t>(done));
     }
+}
+
+// What a write of the entry's kind leaves and replaces: a whole ID3v2 tag, or an ID3v1 block;
+// nothing where there was none.
+bool IsWhatItsKindWrites(const JournalEntry& entry, const std::string& bytes) {
+    if (bytes.empty()) return true;
+    if (entry.kind == JournalEntryKind::Id3v2Head) return Id3v2TagSize(bytes) == bytes.size();
+    return bytes.size() == static_cast<std::size_t>(kBlockSize) && bytes.starts_with("TAG");
 }
 
 }  // namespace
@@ -215,7 +235,10 @@ std::vector<JournalEntry> ReadJournal(const std::string& path) {
     return entries;
 }
 
-std::string ImpossibleNumbers(const JournalEntry& entry) {
+std::string ImpossibleEntry(const JournalEntry& entry) {
+    if (!IsWhatItsKindWrites(entry, entry.oldBytes) || !IsWhatItsKindWrites(entry, entry.newBytes))
+        return entry.kind == JournalEntryKind::Id3v2Head ? "bytes that are not an ID3v2 tag"
+                                                         : "bytes that are not an ID3v1 block";
     if (entry.lengthBefore < 0) return "a length below zero";
     if (entry.lengthBefore > kLargestFileLength) return "a length beyond what a file can be";
     const auto lengthBefore = static_cast<std::uint64_t>(entry.lengthBefore);

@@ -99,8 +99,9 @@ enum class RestoreOutcome {
     NotWritten,  // the entry's file was never written: too short, failed or not reached
 };
 
-// Why the numbers of an entry cannot be those of a real write (a length below zero or beyond
-// what a file can be, sizes that do not add up), or empty when they can.
-std::string ImpossibleNumbers(const JournalEntry& entry);
+// Why an entry cannot be that of a real write (bytes that are not the tag or block its kind
+// writes, a length below zero or beyond what a file can be, sizes that do not add up), or empty
+// when it can. Undo then restores only tags and blocks, and never touches the audio between.
+std::string ImpossibleEntry(const JournalEntry& entry);
 
 }  // namespace sonatag

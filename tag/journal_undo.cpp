@@ -17,7 +17,7 @@ bool MayNeedRestore(const JournalEntry& entry) {
 
 RestoreOutcome RestoreEntry(const JournalEntry& entry) {
     if (!MayNeedRestore(entry)) return RestoreOutcome::NotWritten;
-    if (const std::string impossible = ImpossibleNumbers(entry); !impossible.empty())
+    if (const std::string impossible = ImpossibleEntry(entry); !impossible.empty())
         throw FileError(entry.path, EINVAL, "its entry in the journal is damaged: " + impossible);
     return entry.kind == JournalEntryKind::Id3v2Head ? RestoreId3v2Head(entry) : RestoreTailBlock(entry);
 }

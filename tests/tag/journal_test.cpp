@@ -1,5 +1,7 @@
 #include "tag/journal.h"
 
+#include <sys/stat.h>
+
 #include <limits>
 
 #include "tag/journal_undo.h"
@@ -125,22 +127,29 @@ TEST(JournalTest, ReadingKeepsWholeRecordsAndRefusesWhatItDoesNotKnow) {
         WriteBytes(path, bytes);
         EXPECT_THROW(ReadJournal(path), JournalError) << testing::PrintToString(bytes);
     }
+    ::mkfifo(dir.file("fifo").c_str(), 0600);  // neither opened nor read without end
+    for (const std::string& notAFile : {dir.path().string(), dir.file("fifo"), std::string("/dev/zero")})
+        EXPECT_THROW(ReadJournal(notAFile), JournalError) << notAFile;
     WriteBytes(path, "SONATAG");  // a journal is replaced, anything else left as it is
     EXPECT_THROW(JournalWriter{path}, JournalError);
     EXPECT_EQ(ReadBytes(path), "SONATAG");
 }
 
-// Entries whose numbers no real write leaves are refused one by one, and no sum of them
-// overflows (the sanitizers of the test build see to that).
-TEST(JournalTest, UndoRefusesAnEntryWithImpossibleNumbers) {
+// Entries that no real write leaves are refused one by one: numbers whose sums would overflow
+// (the sanitizers of the test build see to that), and bytes that are not the tag or block their
+// kind writes, which would have undo cut or empty a file that matches them.
+TEST(JournalTest, UndoRefusesAnImpossibleEntry) {
     TempDir dir;
-    WriteBytes(dir.file("song"), kAudio + Block("x"));
+    const std::string song = kAudio + Block("x"), emptyTag("ID3\4\0\0\0\0\0\0", 10);
+    WriteBytes(dir.file("song"), song);
     const std::int64_t largest = std::numeric_limits<std::int64_t>::max();
     const JournalEntry entries[] = {
         {JournalEntryKind::TailBlock, dir.file("song"), -128, Block("old"), Block("x")},
         {JournalEntryKind::TailBlock, dir.file("song"), 100, "", Block("x")},
-        {JournalEntryKind::Id3v2Head, dir.file("song"), largest, "ID3", "ID3\4\0\0\0\0\0\0"},
-        {JournalEntryKind::Id3v2Head, dir.file("song"), 2, "ID3", "ID3"},
+        {JournalEntryKind::Id3v2Head, dir.file("song"), largest, emptyTag, emptyTag},
+        {JournalEntryKind::Id3v2Head, dir.file("song"), 2, emptyTag, emptyTag},
+        {JournalEntryKind::Id3v2Head, dir.file("song"), 0, "", song},
+        {JournalEntryKind::TailBlock, dir.file("song"), 1000, "", song.substr(song.size() - 130, 128)},
     };
     for (const JournalEntry& entry : entries) {
         try {
