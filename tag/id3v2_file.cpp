@@ -19,15 +19,6 @@ namespace {
     throw FileError(path, EINVAL, std::string(error.what()) + "; left unchanged");
 }
 
-void RefuseTheJournal(const std::string& path, const LockedFile& file, const JournalWriter* journal) {
-    if (journal != nullptr && journal->IsThisJournal(file.device, file.inode))
-        throw FileError(path, EINVAL, "is the journal this command writes; left unchanged");
-}
-
-std::string BytesOf(const Id3v1Tag& block) {
-    return std::string(reinterpret_cast<const char*>(&block), kBlockSize);
-}
-
 // What a write puts into the file, next to what it holds now.
 struct HeadPlan {
     std::string oldTag;  // the ID3v2 tag at the head, empty when there is none
@@ -216,6 +207,21 @@ HeadPlan PlanMirror(const std::string& path, const LockedFile& file, const TagUp
     return plan;
 }
 
+// The three texts as players show them: where the tag cannot be split with certainty, as the
+// second reader finds them; why neither way could read them, in id3v2Problem.
+void ReadShownFields(const std::string& tag, BothTags& both) {
+    try {
+        both.id3v2 = ReadId3v2Fields(Id3v2Layout(tag));
+        return;
+    } catch (const Id3v2Error&) {
+    }
+    try {
+        both.id3v2 = ReadId3v2FieldsWithTagLib(tag);
+    } catch (const Id3v2Error& error) {
+        both.id3v2Problem = error.what();
+    }
+}
+
 }  // namespace
 
 BothTags ReadBothTags(const std::string& path) {
@@ -234,19 +240,14 @@ BothTags ReadBothTags(const std::string& path) {
         const Tail tail = ReadTail(path, file, headSize);
         both.id3v1 = tail.isBlock ? ParseTagBlock(tail.bytes) : TagReadResult{ReadOutcome::NoTag, {}};
     }
-    if (tag.empty()) return both;
-    try {
-        both.id3v2 = ReadId3v2Fields(Id3v2Layout(tag));
-    } catch (const Id3v2Error&) {
-        both.id3v2 = ReadId3v2FieldsWithTagLib(tag);  // players show what such readers find
-    }
+    if (!tag.empty()) ReadShownFields(tag, both);
     return both;
 }
 
 MirrorOutcome UpdateTagsWithMirror(const std::string& path, const TagUpdate& update, const MirrorTexts& mirror,
                                    JournalWriter* journal) {
     LockedFile file = OpenLocked(path, Access::Write);
-    RefuseTheJournal(path, file, journal);
+    if (journal != nullptr) journal->RefuseToWriteInto(path, file);
     if (file.length < kBlockSize) return {WriteOutcome::TooShort, HeadWrite::None};
     const HeadPlan plan = PlanMirror(path, file, update, mirror);
     return {WriteOutcome::Written, WriteHead(path, file, plan, journal)};
@@ -289,7 +290,7 @@ void WriteMirrorBatch(std::span<const BatchFile> files, JournalWriter* journal, 
 
 RepairOutcome RepairId3v2(const std::string& path, bool dryRun, JournalWriter* journal) {
     LockedFile file = OpenLocked(path, dryRun ? Access::Read : Access::Write);
-    RefuseTheJournal(path, file, journal);
+    if (journal != nullptr) journal->RefuseToWriteInto(path, file);
     RepairOutcome outcome;
     HeadPlan plan;
     try {

@@ -347,7 +347,13 @@ std::string Id3v2Layout::Splice(const Id3v2Splice& splice, std::size_t size) con
 }
 
 void Id3v2Layout::CheckSplice(const Id3v2Splice& splice, std::string_view tag) const {
-    const Id3v2Layout after(tag);
+    const Id3v2Layout after = [&] {
+        try {
+            return Id3v2Layout(tag);
+        } catch (const Id3v2Error& error) {
+            throw Id3v2Error(std::string("the new ID3v2 tag would not read back (") + error.what() + ")");
+        }
+    }();
     std::size_t next = 0;
     auto expectNew = [&](const Id3v2NewFrame& frame) {
         if (next >= after.frames_.size() || after.frames_[next].id != frame.id ||

@@ -197,9 +197,10 @@ void JournalWriter::Flush() {
     pending_.clear();
 }
 
-bool JournalWriter::IsThisJournal(dev_t device, ino_t inode) const {
-    const std::pair file{device, inode};
-    return file == identity_ || file == replaced_;
+void JournalWriter::RefuseToWriteInto(const std::string& path, const LockedFile& file) const {
+    const std::pair identity{file.device, file.inode};
+    if (identity == identity_ || identity == replaced_)
+        throw FileError(path, EINVAL, "is the journal this command writes; left unchanged");
 }
 
 void JournalWriter::Sync() {

@@ -10,6 +10,7 @@
 #include <sys/types.h>
 
 #include "tag/file_descriptor.h"
+#include "tag/locked_file.h"
 #include "tag/tag_file.h"
 
 // The undo journal of a batch of writes: for each file, what its end held before and what the
@@ -66,9 +67,9 @@ public:
     void Sync();
     // Writes out what was added and set without waiting for the disk.
     void Flush();
-    // Whether the file of device and inode is this journal, or the one it replaces: a batch
-    // must not write into it.
-    bool IsThisJournal(dev_t device, ino_t inode) const;
+    // Throws FileError when the file is this journal, or the one it replaces: a batch must not
+    // write into it.
+    void RefuseToWriteInto(const std::string& path, const LockedFile& file) const;
 
 private:
     using Identity = std::pair<dev_t, ino_t>;

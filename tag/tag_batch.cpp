@@ -39,10 +39,6 @@ std::size_t FilesInGroup() {
     return std::clamp<std::size_t>(limit.rlim_cur / 2, 1, kMostFilesInGroup);
 }
 
-std::string BytesOf(const Id3v1Tag& block) {
-    return std::string(reinterpret_cast<const char*>(&block), kBlockSize);
-}
-
 Id3v1Tag BlockOf(const std::string& bytes) {
     Id3v1Tag block;
     std::copy(bytes.begin(), bytes.end(), reinterpret_cast<char*>(&block));
@@ -63,8 +59,7 @@ struct Opened {
 Opened Open(const BatchFile& item, const JournalWriter* journal) {
     try {
         std::optional<LockedFile> file = OpenForWriting(item.path);
-        if (file && journal != nullptr && journal->IsThisJournal(file->device, file->inode))
-            throw FileError(item.path, EINVAL, "is the journal this command writes; left unchanged");
+        if (file && journal != nullptr) journal->RefuseToWriteInto(item.path, *file);
         if (!file || file->length < kBlockSize) return Opened{.outcome = WriteOutcome::TooShort};
         std::size_t headSize = 0;
         const std::string head = ReadHeadTagIfReadable(item.path, *file, headSize);

@@ -39,4 +39,8 @@ TagReadResult ParseTagBlock(const Id3v1Tag& block) {
     return {ReadOutcome::Found, {ReadField(block.title), ReadField(block.artist), ReadField(block.album)}};
 }
 
+std::string BytesOf(const Id3v1Tag& block) {
+    return std::string(reinterpret_cast<const char*>(&block), sizeof block);
+}
+
 }  // namespace sonatag

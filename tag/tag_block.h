@@ -32,4 +32,7 @@ Id3v1Tag BuildTagBlock(std::string_view title, std::string_view artist, std::str
 // NoTag or Found with the three texts.
 TagReadResult ParseTagBlock(const Id3v1Tag& block);
 
+// The 128 bytes of the block, as they lie in a file.
+std::string BytesOf(const Id3v1Tag& block);
+
 }  // namespace sonatag

@@ -20,10 +20,6 @@ std::string Printable(std::string path) {
     return path;
 }
 
-std::string BytesOf(const Id3v1Tag& block) {
-    return std::string(reinterpret_cast<const char*>(&block), kBlockSize);
-}
-
 // The size of the ID3v2 tag the file begins with, 0 where there is none.
 std::size_t HeadTagSize(const std::string& path, const LockedFile& file) {
     char head[kId3v2HeaderSize];
